@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for Pindrel, builds it, then starts it or runs every test.
+# Safe to run again: it installs only what is missing and rebuilds only what changed.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev fonts-dejavu-core)
+# Only the tests need these: they validate the desktop entry and the AppStream metainfo.
+test_packages=(desktop-file-utils appstream)
+build_dir=build
+
+usage() {
+    echo "usage: $0 run|test" >&2
+    exit 2
+}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
+            missing+=("$package")
+        fi
+    done
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "Installing ${missing[*]}"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$build_dir"
+}
+
+[ $# -eq 1 ] || usage
+case "$1" in
+run)
+    install_missing "${build_packages[@]}"
+    build
+    exec "$build_dir/src/pindrel"
+    ;;
+test)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    build
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure
+    ;;
+*)
+    usage
+    ;;
+esac

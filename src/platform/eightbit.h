@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+namespace platform {
+
+// Converts text to the system's 8-bit character set: the ANSI code page on Windows, ISO 8859-1
+// elsewhere. A character the set cannot hold becomes a single "?". The port, the log and the
+// checksum all take their bytes from here, so that what is checked is what is sent.
+QByteArray toEightBit(QStringView text);
+
+} // namespace platform

@@ -1,0 +1,64 @@
+#include "sentence/waypointsentence.h"
+
+#include "platform/eightbit.h"
+
+namespace sentence {
+
+namespace {
+
+constexpr char hexDigits[] = "0123456789ABCDEF";
+
+} // namespace
+
+QString toUpperKeepingLength(QStringView text)
+{
+    QString upper(text.size(), Qt::Uninitialized);
+    QChar *out = upper.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            const char32_t mapped = QChar::toUpper(QChar::surrogateToUcs4(c, text[i + 1]));
+            // Keep the pair as it was if its upper case would change the length.
+            const bool paired = QChar::requiresSurrogates(mapped);
+            *out++ = paired ? QChar(QChar::highSurrogate(mapped)) : c;
+            *out++ = paired ? QChar(QChar::lowSurrogate(mapped)) : text[i + 1];
+            ++i;
+        } else {
+            *out++ = c.toUpper();
+        }
+    }
+    return upper;
+}
+
+std::optional<QString> makeWaypointString(QStringView name, QStringView latitude,
+                                          QStringView longitude)
+{
+    const QString upperName = toUpperKeepingLength(name);
+    const qsizetype bodyLength =
+        7 + latitude.size() + 3 + longitude.size() + 3 + upperName.size() + 1;
+    if (bodyLength > maxBodyLength)
+        return std::nullopt;
+
+    QString body;
+    body.reserve(bodyLength + 4);
+    body.append(u"$GPWPL,");
+    body.append(latitude);
+    body.append(u",N,");
+    body.append(longitude);
+    body.append(u",W,");
+    body.append(upperName);
+    body.append(u'*');
+
+    // The receiver checks the bytes it gets, so the checksum is taken over those same bytes.
+    const QByteArray bytes = platform::toEightBit(QStringView(body).sliced(1, body.size() - 2));
+    unsigned char checksum = 0;
+    for (const char byte : bytes)
+        checksum ^= static_cast<unsigned char>(byte);
+
+    body.append(QLatin1Char(hexDigits[checksum >> 4]));
+    body.append(QLatin1Char(hexDigits[checksum & 0x0f]));
+    body.append(u"\r\n");
+    return body;
+}
+
+} // namespace sentence

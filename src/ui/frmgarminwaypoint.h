@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ui/services.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+
+// The main window. Each command reads its boxes, hands them to one library call and shows what
+// comes back; the window works out nothing itself.
+class frmGarminWaypoint : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmGarminWaypoint(Services services = {}, QWidget *parent = nullptr);
+    ~frmGarminWaypoint() override;
+
+public slots:
+    void mnuMakeString_Click();
+    void mnuQuit_Click();
+
+private:
+    void createControls();
+    void createMenus();
+
+    Services m_services;
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *txtWaypointName = nullptr;
+    QLineEdit *txtWaypointLat = nullptr;
+    QLineEdit *txtWaypointLon = nullptr;
+    QLineEdit *txtGeneratedString = nullptr;
+
+    QMenu *mnuProgram = nullptr;
+    QAction *mnuOpenPort = nullptr;
+    QAction *mnuHelp = nullptr;
+    QAction *mnuAbout = nullptr;
+    QAction *mnuQuit = nullptr;
+    QMenu *mnuWaypoint = nullptr;
+    QAction *mnuMakeString = nullptr;
+    QAction *mnuSendString = nullptr;
+    QAction *mnuSave = nullptr;
+};

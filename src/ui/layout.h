@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+
+class QFont;
+class QLabel;
+
+namespace layout {
+
+// Positions are kept in twips, 1/1440 inch; at 96 dots per inch a pixel is 15 of them.
+inline constexpr int twipsPerPixel = 15;
+
+constexpr int px(int twips)
+{
+    return twips / twipsPerPixel;
+}
+
+constexpr QRect twipsRect(int left, int top, int width, int height)
+{
+    return {px(left), px(top), px(width), px(height)};
+}
+
+// The bold 8.25-point caption font, with the nearest sans-serifs where it is missing.
+QFont captionFont();
+
+// Gives the labels one font, just small enough that every text shows whole in its label's width:
+// the nearest fonts may run wider than the one the layout was drawn for.
+void fitTextToWidth(const QList<QLabel *> &labels);
+
+} // namespace layout

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/messagebox.h"
+
+// What the main window takes from outside: the real ones by default, recorded or fixed in tests.
+struct Services
+{
+    platform::Messenger message = platform::showMessageBox;
+    platform::Clock clock = platform::Clock::system();
+};

@@ -1,0 +1,100 @@
+#include "platform/application.h"
+#include "platform/eightbit.h"
+#include "platform/messagebox.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <stdexcept>
+
+namespace {
+
+QStringList reported;
+
+class Thrower : public QObject
+{
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("the disk caught fire");
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+class tst_Platform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eightBit_data();
+    void eightBit();
+    void messageBoxLooksAsItShould();
+    void failureEscapingACommandIsReportedOnceAndEndsTheLoop();
+};
+
+void tst_Platform::eightBit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("ascii") << QStringLiteral("$GPWPL,1\r\n") << QByteArray("$GPWPL,1\r\n");
+    QTest::newRow("top of latin-1") << QStringLiteral("é\u00ff") << QByteArray("\xe9\xff");
+    QTest::newRow("just past latin-1") << QStringLiteral("a\u0100b") << QByteArray("a?b");
+    QTest::newRow("surrogate pair is one character") << QStringLiteral("a😀b") << QByteArray("a?b");
+    QTest::newRow("lone high surrogate") << QString(QChar(0xd83d)) + u'x' << QByteArray("?x");
+    QTest::newRow("lone low surrogate") << QString(QChar(0xde00)) << QByteArray("?");
+    QTest::newRow("nul stays") << QString(QChar(0)) << QByteArray(1, '\0');
+}
+
+void tst_Platform::eightBit()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(platform::toEightBit(text), bytes);
+}
+
+void tst_Platform::messageBoxLooksAsItShould()
+{
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    int buttons = -1;
+    QTimer::singleShot(0, this, [&] {
+        auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = int(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+    platform::showMessageBox(nullptr, QStringLiteral("Port Not Open!"));
+    QCOMPARE(title, QStringLiteral("Pindrel"));
+    QCOMPARE(text, QStringLiteral("Port Not Open!"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(buttons, 1);
+}
+
+void tst_Platform::failureEscapingACommandIsReportedOnceAndEndsTheLoop()
+{
+    Thrower thrower;
+    QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    QCOMPARE(QCoreApplication::exec(), EXIT_FAILURE);
+    QCOMPARE(reported.size(), 1);
+    QVERIFY2(reported.first().contains(u"the disk caught fire"), qPrintable(reported.first()));
+}
+
+int main(int argc, char *argv[])
+{
+    platform::Application app(argc, argv, [](QWidget *, const QString &text) { reported << text; });
+    tst_Platform test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_platform.moc"

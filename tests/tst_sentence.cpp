@@ -1,0 +1,160 @@
+#include "platform/eightbit.h"
+#include "sentence/waypointsentence.h"
+
+#include <QTest>
+
+using sentence::makeWaypointString;
+
+class tst_Sentence : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writtenExamples_data();
+    void writtenExamples();
+    void beyondAscii_data();
+    void beyondAscii();
+    void checksumCoversTheSentBytes_data();
+    void checksumCoversTheSentBytes();
+    void bodyLengthLimit_data();
+    void bodyLengthLimit();
+    void upperCaseKeepsLength_data();
+    void upperCaseKeepsLength();
+};
+
+namespace {
+
+void addRow(const char *tag, const QString &name, const QString &lat, const QString &lon,
+            const QString &expected)
+{
+    QTest::newRow(tag) << name << lat << lon << expected;
+}
+
+void addColumns()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("latitude");
+    QTest::addColumn<QString>("longitude");
+    QTest::addColumn<QString>("expected");
+}
+
+// A body of exactly `length` characters, with the name doing the padding.
+QString nameForBodyLength(qsizetype length)
+{
+    const qsizetype fixed = QStringLiteral("$GPWPL,1,N,2,W,*").size();
+    return QString(length - fixed, u'x');
+}
+
+} // namespace
+
+void tst_Sentence::writtenExamples_data()
+{
+    addColumns();
+    addRow("home", "home", "3351.123", "08412.345", "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n");
+    addRow("all empty", "", "", "", "$GPWPL,,N,,W,*69\r\n");
+    addRow("single characters", "a", "1", "2", "$GPWPL,1,N,2,W,A*2B\r\n");
+    addRow("checksum zero", "CAR", "3351.123", "08412.345",
+           "$GPWPL,3351.123,N,08412.345,W,CAR*00\r\n");
+    addRow("checksum ten", "CAX", "3351.123", "08412.345",
+           "$GPWPL,3351.123,N,08412.345,W,CAX*0A\r\n");
+    addRow("inner space", "a b", "1", "2", "$GPWPL,1,N,2,W,A B*49\r\n");
+    addRow("trailing space", "home ", "3351.123", "08412.345",
+           "$GPWPL,3351.123,N,08412.345,W,HOME *7F\r\n");
+    addRow("hemisphere letters typed", "home", "3351.123n", "08412.345w",
+           "$GPWPL,3351.123n,N,08412.345w,W,HOME*46\r\n");
+    addRow("star and comma typed", "a*b,c", "1,5", "2*", "$GPWPL,1,5,N,2*,W,A*B,C*1F\r\n");
+    addRow("long name stays whole", "lighthouse", "4807.038", "01131.000",
+           "$GPWPL,4807.038,N,01131.000,W,LIGHTHOUSE*41\r\n");
+}
+
+void tst_Sentence::writtenExamples()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, latitude);
+    QFETCH(QString, longitude);
+    QFETCH(QString, expected);
+    QCOMPARE(makeWaypointString(name, latitude, longitude), expected);
+}
+
+void tst_Sentence::beyondAscii_data()
+{
+    addColumns();
+    addRow("latin-1 upper-cased", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*E7\r\n");
+    addRow("sharp s keeps its length", "ß", "1", "2", "$GPWPL,1,N,2,W,ß*B5\r\n");
+    addRow("outside latin-1 counts as ?", "北", "1", "2", "$GPWPL,1,N,2,W,北*55\r\n");
+    addRow("beyond the BMP counts as one ?", "😀", "1", "2", "$GPWPL,1,N,2,W,😀*55\r\n");
+}
+
+void tst_Sentence::beyondAscii()
+{
+    writtenExamples();
+}
+
+void tst_Sentence::checksumCoversTheSentBytes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ascii") << QStringLiteral("home");
+    QTest::newRow("latin-1") << QStringLiteral("ÿþ é");
+    QTest::newRow("greek") << QStringLiteral("αβγ");
+    QTest::newRow("lone surrogate") << QString(QChar(0xd800));
+    QTest::newRow("emoji pair") << QStringLiteral("a😀b");
+    QTest::newRow("control characters") << QStringLiteral("\t\r\n");
+}
+
+// Whatever the name, the two digits must be the exclusive-or of the bytes that the receiver
+// gets between "$" and "*".
+void tst_Sentence::checksumCoversTheSentBytes()
+{
+    QFETCH(QString, name);
+    const QString result = makeWaypointString(name, u"4807.038", u"01131.000").value();
+    QVERIFY(result.endsWith(u"\r\n"));
+    const QByteArray sent = platform::toEightBit(result);
+    const qsizetype star = sent.lastIndexOf('*');
+    QCOMPARE(star, sent.size() - 5);
+    unsigned char expected = 0;
+    for (const char byte : sent.mid(1, star - 1))
+        expected ^= static_cast<unsigned char>(byte);
+    QCOMPARE(sent.mid(star + 1, 2),
+             QByteArray::number(expected, 16).toUpper().rightJustified(2, '0'));
+}
+
+void tst_Sentence::bodyLengthLimit_data()
+{
+    QTest::addColumn<qsizetype>("bodyLength");
+    QTest::addColumn<bool>("built");
+    QTest::newRow("one under") << qsizetype(32766) << true;
+    QTest::newRow("at the limit") << qsizetype(32767) << true;
+    QTest::newRow("one over") << qsizetype(32768) << false;
+    QTest::newRow("far over") << qsizetype(100000) << false;
+}
+
+void tst_Sentence::bodyLengthLimit()
+{
+    QFETCH(qsizetype, bodyLength);
+    QFETCH(bool, built);
+    const auto result = makeWaypointString(nameForBodyLength(bodyLength), u"1", u"2");
+    QCOMPARE(result.has_value(), built);
+    if (built)
+        QCOMPARE(result->size(), bodyLength + 4);
+}
+
+void tst_Sentence::upperCaseKeepsLength_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ascii") << QStringLiteral("abc xyz 09") << QStringLiteral("ABC XYZ 09");
+    QTest::newRow("sharp s") << QStringLiteral("straße") << QStringLiteral("STRAßE");
+    QTest::newRow("ligature") << QStringLiteral("ﬁ") << QStringLiteral("ﬁ");
+    QTest::newRow("deseret pair") << QStringLiteral("\U00010428") << QStringLiteral("\U00010400");
+    QTest::newRow("lone surrogate") << QString(QChar(0xdc00)) << QString(QChar(0xdc00));
+}
+
+void tst_Sentence::upperCaseKeepsLength()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(sentence::toUpperKeepingLength(text), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_Sentence)
+#include "tst_sentence.moc"
