@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine for Pindrel, builds it, then starts it or runs every test.
+# Sets up a Debian 12 machine for Pindrel, builds it, then starts it, runs every test or makes the
+# Debian package.
 # Safe to run again: it installs only what is missing and rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -7,10 +8,12 @@ cd "$(dirname "$0")"
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev fonts-dejavu-core)
 # Only the tests need these: they validate the desktop entry and the AppStream metainfo.
 test_packages=(desktop-file-utils appstream)
+# cpack reads the package's dependencies from the binary with dpkg-shlibdeps, which calls `file`.
+package_packages=(dpkg-dev file)
 build_dir=build
 
 usage() {
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
 }
 
@@ -51,6 +54,11 @@ test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     build
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure
+    ;;
+package)
+    install_missing "${build_packages[@]}" "${package_packages[@]}"
+    build
+    (cd "$build_dir" && cpack -G DEB)
     ;;
 *)
     usage
