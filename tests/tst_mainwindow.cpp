@@ -1,3 +1,4 @@
+#include "pseudoterminal.h"
 #include "ui/frmgarminwaypoint.h"
 
 #include <QAccessible>
@@ -7,8 +8,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSerialPort>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -42,6 +45,20 @@ private slots:
     void pasteOfAnyLengthIsKeptWhole();
     void quitEndsTheEventLoop();
 
+    void sendBeforeOpenSaysSoAndSendsNothing();
+    void openThenSendDeliversTheExactSentence();
+    void secondOpenSaysSoAndLeavesTheLineAlone();
+    void sendWithEmptyStringSendsNothing();
+    void sendTwiceSendsTwice();
+    void nonAsciiNameSendsTheBytesItsChecksumCovers_data();
+    void nonAsciiNameSendsTheBytesItsChecksumCovers();
+    void openFailureIsToldAndTheProgramGoesOn_data();
+    void openFailureIsToldAndTheProgramGoesOn();
+    void hangUpIsToldOnceAndOpenWorksAgain();
+    void quitAndCloseBoxDeliverEveryAcceptedByte_data();
+    void quitAndCloseBoxDeliverEveryAcceptedByte();
+    void quitClosesThePortFirst();
+
 private:
     template <typename T> T *child(const char *name) const
     {
@@ -52,6 +69,7 @@ private:
     }
     QLineEdit *box(const char *name) const { return child<QLineEdit>(name); }
     void trigger(const char *action) const { child<QAction>(action)->trigger(); }
+    void recreateWindow(const QString &portName);
     void type(const QString &name, const QString &lat, const QString &lon) const
     {
         box("txtWaypointName")->setText(name);
@@ -60,15 +78,38 @@ private:
     }
     QString generated() const { return box("txtGeneratedString")->text(); }
 
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PseudoTerminal> m_pty;
+    QString m_portPath;
     std::unique_ptr<frmGarminWaypoint> m_window;
     QStringList m_messages;
 };
 
+namespace {
+
+const QByteArray example = "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n";
+
+} // namespace
+
 void tst_MainWindow::init()
 {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_pty = std::make_unique<PseudoTerminal>();
+    QVERIFY(m_pty->isValid());
+    // A name of our own for the port, so that a test can point it at a fresh pseudo-terminal.
+    m_portPath = m_dir->filePath(QStringLiteral("ttyTest"));
+    QVERIFY(QFile::link(m_pty->slavePath(), m_portPath));
+    recreateWindow(m_portPath);
+}
+
+void tst_MainWindow::recreateWindow(const QString &portName)
+{
+    m_window.reset();
     m_messages.clear();
     Services services;
     services.message = [this](QWidget *, const QString &text) { m_messages << text; };
+    services.portName = portName;
     m_window = std::make_unique<frmGarminWaypoint>(services);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -77,6 +118,8 @@ void tst_MainWindow::init()
 void tst_MainWindow::cleanup()
 {
     m_window.reset();
+    m_pty.reset();
+    m_dir.reset();
 }
 
 void tst_MainWindow::caption()
@@ -326,6 +369,158 @@ void tst_MainWindow::quitEndsTheEventLoop()
 {
     QTimer::singleShot(0, m_window.get(), [this] { trigger("mnuQuit"); });
     QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!m_window->isVisible());
+}
+
+void tst_MainWindow::sendBeforeOpenSaysSoAndSendsNothing()
+{
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuSendString");
+    QCOMPARE(m_messages, QStringList{"Port Not Open!"});
+    QCOMPARE(m_pty->receiveFor(100), QByteArray());
+}
+
+void tst_MainWindow::openThenSendDeliversTheExactSentence()
+{
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    QVERIFY(is4800Baud8N1(m_pty->settings()));
+    trigger("mnuSendString");
+    QCOMPARE(m_pty->receive(example.size()), example);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void tst_MainWindow::secondOpenSaysSoAndLeavesTheLineAlone()
+{
+    trigger("mnuOpenPort");
+    m_pty->setSpeed(B9600);
+    trigger("mnuOpenPort");
+    QCOMPARE(m_messages, QStringList{"Port Already Open!"});
+    const termios settings = m_pty->settings();
+    QCOMPARE(::cfgetospeed(&settings), speed_t(B9600));
+    QVERIFY(child<QSerialPort>("MSComm1")->isOpen());
+}
+
+void tst_MainWindow::sendWithEmptyStringSendsNothing()
+{
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    QCOMPARE(m_pty->receiveFor(100), QByteArray());
+    QVERIFY(m_messages.isEmpty());
+}
+
+void tst_MainWindow::sendTwiceSendsTwice()
+{
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    trigger("mnuSendString");
+    QCOMPARE(m_pty->receive(2 * example.size()), example + example);
+}
+
+void tst_MainWindow::nonAsciiNameSendsTheBytesItsChecksumCovers_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("latin-1") << "café" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n");
+    QTest::newRow("beyond latin-1") << "北" << QByteArray("$GPWPL,1,N,2,W,?*55\r\n");
+}
+
+void tst_MainWindow::nonAsciiNameSendsTheBytesItsChecksumCovers()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, expected);
+    type(name, "1", "2");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    const QByteArray received = m_pty->receive(expected.size());
+    QCOMPARE(received, expected);
+    unsigned char checksum = 0;
+    for (const char byte : received.mid(1, received.indexOf('*') - 1))
+        checksum ^= static_cast<unsigned char>(byte);
+    QCOMPARE(received.mid(received.indexOf('*') + 1, 2).toInt(nullptr, 16), int(checksum));
+}
+
+void tst_MainWindow::openFailureIsToldAndTheProgramGoesOn_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::newRow("no such port") << "/nonexistent/ttyS0";
+    QTest::newRow("not a port") << "/dev/null";
+}
+
+void tst_MainWindow::openFailureIsToldAndTheProgramGoesOn()
+{
+    QFETCH(QString, port);
+    recreateWindow(port);
+    trigger("mnuOpenPort");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(port), qPrintable(m_messages.first()));
+    QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
+    trigger("mnuSendString");
+    QCOMPARE(m_messages.last(), QStringLiteral("Port Not Open!"));
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_MainWindow::hangUpIsToldOnceAndOpenWorksAgain()
+{
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    m_pty->hangUp();
+    trigger("mnuSendString");
+    QTRY_COMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(m_portPath), qPrintable(m_messages.first()));
+    QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
+    QTest::qWait(200);
+    QCOMPARE(m_messages.size(), 1);
+
+    // Plugged in again.
+    m_pty = std::make_unique<PseudoTerminal>();
+    QVERIFY(QFile::remove(m_portPath));
+    QVERIFY(QFile::link(m_pty->slavePath(), m_portPath));
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    QCOMPARE(m_pty->receive(example.size()), example);
+    QCOMPARE(m_messages.size(), 1);
+}
+
+void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte_data()
+{
+    QTest::addColumn<bool>("byQuit");
+    QTest::newRow("quit") << true;
+    QTest::newRow("close box") << false;
+}
+
+void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte()
+{
+    QFETCH(bool, byQuit);
+    const QString name(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z');
+    type(name, "1", "2");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    if (byQuit)
+        trigger("mnuQuit");
+    else
+        m_window->close();
+    QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
+    const QByteArray received = m_pty->receive(32767 + 4);
+    QCOMPARE(received.size(), 32767 + 4);
+    QCOMPARE(QString::fromLatin1(received), generated());
+}
+
+void tst_MainWindow::quitClosesThePortFirst()
+{
+    trigger("mnuOpenPort");
+    bool windowStillShown = false;
+    connect(child<QSerialPort>("MSComm1"), &QIODevice::aboutToClose, this,
+            [&] { windowStillShown = m_window->isVisible(); });
+    trigger("mnuQuit");
+    QVERIFY(windowStillShown);
     QVERIFY(!m_window->isVisible());
 }
 

@@ -1,9 +1,13 @@
 #include "ui/frmgarminwaypoint.h"
 
+#include "gps_link/gpslink.h"
+#include "platform/eightbit.h"
 #include "sentence/waypointsentence.h"
 #include "ui/layout.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -43,12 +47,23 @@ QAction *addItem(QMenu *menu, const char *name, const QString &caption)
 } // namespace
 
 frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
-    : QMainWindow(parent), m_services(std::move(services))
+    : QMainWindow(parent), m_services(std::move(services)),
+      m_link(new GpsLink(m_services.portName, this))
 {
     setObjectName(QStringLiteral("frmGarminWaypoint"));
     setWindowTitle(tr("Garmin Pindrel V 1.0"));
     createControls();
     createMenus();
+    // Queued: the box is shown only after the failing port has been closed and its error has
+    // stopped, never while it is still raising errors underneath.
+    connect(
+        m_link, &GpsLink::failed, this,
+        [this](const QString &reason) {
+            m_services.message(this, tr("The serial port %1 stopped working and has been "
+                                        "closed.\n\n%2")
+                                         .arg(m_link->portName(), reason));
+        },
+        Qt::QueuedConnection);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -103,8 +118,22 @@ void frmGarminWaypoint::createMenus()
     mnuSendString = addItem(mnuWaypoint, "mnuSendString", tr("&Send String"));
     mnuSave = addItem(mnuWaypoint, "mnuSave", tr("&Save String"));
 
+    connect(mnuOpenPort, &QAction::triggered, this, &frmGarminWaypoint::mnuOpenPort_Click);
     connect(mnuQuit, &QAction::triggered, this, &frmGarminWaypoint::mnuQuit_Click);
     connect(mnuMakeString, &QAction::triggered, this, &frmGarminWaypoint::mnuMakeString_Click);
+    connect(mnuSendString, &QAction::triggered, this, &frmGarminWaypoint::mnuSendString_Click);
+}
+
+void frmGarminWaypoint::mnuOpenPort_Click()
+{
+    if (m_link->isOpen()) {
+        m_services.message(this, tr("Port Already Open!"));
+        return;
+    }
+    if (!m_link->open()) {
+        m_services.message(this, tr("The serial port %1 could not be opened.\n\n%2")
+                                     .arg(m_link->portName(), m_link->errorString()));
+    }
 }
 
 void frmGarminWaypoint::mnuMakeString_Click()
@@ -121,7 +150,33 @@ void frmGarminWaypoint::mnuMakeString_Click()
     txtGeneratedString->setText(*waypointString);
 }
 
+void frmGarminWaypoint::mnuSendString_Click()
+{
+    if (!m_link->isOpen()) {
+        m_services.message(this, tr("Port Not Open!"));
+        return;
+    }
+    m_link->send(platform::toEightBit(txtGeneratedString->text()));
+}
+
 void frmGarminWaypoint::mnuQuit_Click()
 {
+    closePort();
     close();
+}
+
+void frmGarminWaypoint::closeEvent(QCloseEvent *event)
+{
+    closePort();
+    QMainWindow::closeEvent(event);
+}
+
+void frmGarminWaypoint::closePort()
+{
+    if (!m_link->isOpen())
+        return;
+    // Bytes already sent may take a while to leave at 4800 baud.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_link->closeIfOpen();
+    QGuiApplication::restoreOverrideCursor();
 }

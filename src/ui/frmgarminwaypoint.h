@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+class GpsLink;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -20,14 +21,23 @@ public:
     ~frmGarminWaypoint() override;
 
 public slots:
+    void mnuOpenPort_Click();
     void mnuMakeString_Click();
+    void mnuSendString_Click();
     void mnuQuit_Click();
+
+protected:
+    // The port goes with the window, by Quit or by the close box alike.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
     void createMenus();
 
+    void closePort();
+
     Services m_services;
+    GpsLink *m_link;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

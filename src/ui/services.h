@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gps_link/gpslink.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 
@@ -8,4 +9,5 @@ struct Services
 {
     platform::Messenger message = platform::showMessageBox;
     platform::Clock clock = platform::Clock::system();
+    QString portName = GpsLink::firstSerialPortName();
 };
