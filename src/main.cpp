@@ -1,10 +1,8 @@
 #include "platform/application.h"
-#include "ui/frmgarminwaypoint.h"
+#include "ui/program.h"
 
 int main(int argc, char *argv[])
 {
     platform::Application app(argc, argv);
-    frmGarminWaypoint window;
-    window.show();
-    return app.exec();
+    return ui::runProgram();
 }

@@ -1,9 +1,12 @@
 #include "pseudoterminal.h"
 #include "ui/frmgarminwaypoint.h"
+#include "ui/program.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,7 +60,15 @@ private slots:
     void hangUpIsToldOnceAndOpenWorksAgain();
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
-    void quitClosesThePortFirst();
+    void quitClosesThePortThenTheLogThenTheWindow();
+
+    void saveWritesTheExactRecord_data();
+    void saveWritesTheExactRecord();
+    void saveTwiceWritesTwoRecords();
+    void saveReadsTheTimeBeforeTheDate();
+    void startEmptiesTheLogOfTheRunBefore();
+    void fullDiskIsToldAndTheNextSaveTriesAgain();
+    void startFailsWithAMessageAndAFailureStatus();
 
 private:
     template <typename T> T *child(const char *name) const
@@ -70,6 +81,8 @@ private:
     QLineEdit *box(const char *name) const { return child<QLineEdit>(name); }
     void trigger(const char *action) const { child<QAction>(action)->trigger(); }
     void recreateWindow(const QString &portName);
+    QByteArray logContents() const;
+    bool logIsOpen() const;
     void type(const QString &name, const QString &lat, const QString &lon) const
     {
         box("txtWaypointName")->setText(name);
@@ -83,6 +96,10 @@ private:
     QString m_portPath;
     std::unique_ptr<frmGarminWaypoint> m_window;
     QStringList m_messages;
+    QStringList m_clockReadings;
+    QTime m_time{14, 5, 9};
+    QDate m_date{2004, 3, 9};
+    QString m_startDir;
 };
 
 namespace {
@@ -95,6 +112,9 @@ void tst_MainWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+    // The log lies in the working directory, as it does for a user.
+    m_startDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
     m_pty = std::make_unique<PseudoTerminal>();
     QVERIFY(m_pty->isValid());
     // A name of our own for the port, so that a test can point it at a fresh pseudo-terminal.
@@ -110,7 +130,16 @@ void tst_MainWindow::recreateWindow(const QString &portName)
     Services services;
     services.message = [this](QWidget *, const QString &text) { m_messages << text; };
     services.portName = portName;
+    services.clock.time = [this] {
+        m_clockReadings << QStringLiteral("time");
+        return m_time;
+    };
+    services.clock.date = [this] {
+        m_clockReadings << QStringLiteral("date");
+        return m_date;
+    };
     m_window = std::make_unique<frmGarminWaypoint>(services);
+    QVERIFY(m_window->Form_Load());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -119,7 +148,28 @@ void tst_MainWindow::cleanup()
 {
     m_window.reset();
     m_pty.reset();
+    QDir::setCurrent(m_startDir);
     m_dir.reset();
+}
+
+QByteArray tst_MainWindow::logContents() const
+{
+    QFile file(m_dir->filePath(QStringLiteral("waypoints.wpl")));
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+bool tst_MainWindow::logIsOpen() const
+{
+    const QString log =
+        QFileInfo(m_dir->filePath(QStringLiteral("waypoints.wpl"))).canonicalFilePath();
+    QDirIterator descriptors(QStringLiteral("/proc/self/fd"), QDir::AllEntries | QDir::System);
+    while (descriptors.hasNext()) {
+        if (QFileInfo(descriptors.next()).symLinkTarget() == log)
+            return true;
+    }
+    return false;
 }
 
 void tst_MainWindow::caption()
@@ -367,9 +417,17 @@ void tst_MainWindow::pasteOfAnyLengthIsKeptWhole()
 
 void tst_MainWindow::quitEndsTheEventLoop()
 {
-    QTimer::singleShot(0, m_window.get(), [this] { trigger("mnuQuit"); });
-    QCOMPARE(QCoreApplication::exec(), 0);
-    QVERIFY(!m_window->isVisible());
+    m_window.reset();
+    Services services;
+    services.portName = m_portPath;
+    QTimer::singleShot(0, this, [] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto window = qobject_cast<frmGarminWaypoint *>(widget))
+                window->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
+        }
+    });
+    QCOMPARE(ui::runProgram(services), 0);
+    QVERIFY(QFile::exists(QStringLiteral("waypoints.wpl")));
 }
 
 void tst_MainWindow::sendBeforeOpenSaysSoAndSendsNothing()
@@ -513,15 +571,119 @@ void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte()
     QCOMPARE(QString::fromLatin1(received), generated());
 }
 
-void tst_MainWindow::quitClosesThePortFirst()
+void tst_MainWindow::quitClosesThePortThenTheLogThenTheWindow()
 {
     trigger("mnuOpenPort");
-    bool windowStillShown = false;
-    connect(child<QSerialPort>("MSComm1"), &QIODevice::aboutToClose, this,
-            [&] { windowStillShown = m_window->isVisible(); });
+    bool windowShown = false;
+    bool logOpen = false;
+    QObject watcher; // Disconnects, whatever way this test ends.
+    connect(child<QSerialPort>("MSComm1"), &QIODevice::aboutToClose, &watcher, [&] {
+        windowShown = m_window->isVisible();
+        logOpen = logIsOpen();
+    });
+    QVERIFY(logIsOpen());
     trigger("mnuQuit");
-    QVERIFY(windowStillShown);
+    QVERIFY(windowShown);
+    QVERIFY(logOpen);
+    QVERIFY(!logIsOpen());
     QVERIFY(!m_window->isVisible());
+}
+
+void tst_MainWindow::saveWritesTheExactRecord_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("make");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("example") << "home" << true
+                             << QByteArray("\"$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n"
+                                           "\",#14:05:09#,#2004-03-09#\r\n");
+    QTest::newRow("before any make string")
+        << "home" << false << QByteArray("\"\",#14:05:09#,#2004-03-09#\r\n");
+    QTest::newRow("double quote in the name")
+        << "a\"b" << true
+        << QByteArray("\"$GPWPL,3351.123,N,08412.345,W,A\"B*71\r\n\",#14:05:09#,#2004-03-09#\r\n");
+    QTest::newRow("non-ascii name")
+        << "é北" << true
+        << QByteArray("\"$GPWPL,3351.123,N,08412.345,W,\xc9?*A6\r\n\",#14:05:09#,#2004-03-09#\r\n");
+}
+
+void tst_MainWindow::saveWritesTheExactRecord()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, make);
+    QFETCH(QByteArray, expected);
+    type(name, "3351.123", "08412.345");
+    if (make)
+        trigger("mnuMakeString");
+    trigger("mnuSave");
+    QCOMPARE(logContents(), expected);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void tst_MainWindow::saveTwiceWritesTwoRecords()
+{
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuSave");
+    m_time = QTime(14, 5, 10);
+    trigger("mnuSave");
+    QCOMPARE(logContents(), QByteArray("\"$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n"
+                                       "\",#14:05:09#,#2004-03-09#\r\n"
+                                       "\"$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n"
+                                       "\",#14:05:10#,#2004-03-09#\r\n"));
+}
+
+void tst_MainWindow::saveReadsTheTimeBeforeTheDate()
+{
+    // Midnight passes between the two readings: each is written as it was read.
+    m_time = QTime(23, 59, 59);
+    m_date = QDate(2026, 12, 8);
+    m_clockReadings.clear();
+    trigger("mnuSave");
+    QCOMPARE(m_clockReadings, (QStringList{"time", "date"}));
+    QCOMPARE(logContents(), QByteArray("\"\",#23:59:59#,#2026-12-08#\r\n"));
+}
+
+void tst_MainWindow::startEmptiesTheLogOfTheRunBefore()
+{
+    trigger("mnuSave");
+    QVERIFY(!logContents().isEmpty());
+    recreateWindow(m_portPath);
+    QCOMPARE(logContents(), QByteArray());
+}
+
+void tst_MainWindow::fullDiskIsToldAndTheNextSaveTriesAgain()
+{
+    m_window.reset();
+    QVERIFY(QFile::remove(QStringLiteral("waypoints.wpl")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), QStringLiteral("waypoints.wpl")));
+    recreateWindow(m_portPath);
+    trigger("mnuSave");
+    trigger("mnuSave");
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY2(m_messages.first().contains(u"waypoints.wpl"), qPrintable(m_messages.first()));
+    QVERIFY2(m_messages.first().contains(qt_error_string(ENOSPC)), qPrintable(m_messages.first()));
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
+{
+    m_window.reset();
+    QVERIFY(QFile::remove(QStringLiteral("waypoints.wpl")));
+    QVERIFY(QDir().mkdir(QStringLiteral("waypoints.wpl")));
+    QStringList messages;
+    bool windowShown = false;
+    Services services;
+    services.portName = m_portPath;
+    services.message = [&](QWidget *, const QString &text) {
+        messages << text;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            windowShown = windowShown || widget->isVisible();
+    };
+    QCOMPARE(ui::runProgram(services), EXIT_FAILURE);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(u"waypoints.wpl"), qPrintable(messages.first()));
+    QVERIFY(!windowShown);
 }
 
 QTEST_MAIN(tst_MainWindow)

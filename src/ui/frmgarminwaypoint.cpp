@@ -122,6 +122,17 @@ void frmGarminWaypoint::createMenus()
     connect(mnuQuit, &QAction::triggered, this, &frmGarminWaypoint::mnuQuit_Click);
     connect(mnuMakeString, &QAction::triggered, this, &frmGarminWaypoint::mnuMakeString_Click);
     connect(mnuSendString, &QAction::triggered, this, &frmGarminWaypoint::mnuSendString_Click);
+    connect(mnuSave, &QAction::triggered, this, &frmGarminWaypoint::mnuSave_Click);
+}
+
+bool frmGarminWaypoint::Form_Load()
+{
+    if (m_log.open())
+        return true;
+    m_services.message(nullptr, tr("Pindrel cannot start: the log file %1 could not be created "
+                                   "or emptied.\n\n%2")
+                                    .arg(m_log.filePath(), m_log.errorString()));
+    return false;
 }
 
 void frmGarminWaypoint::mnuOpenPort_Click()
@@ -159,9 +170,22 @@ void frmGarminWaypoint::mnuSendString_Click()
     m_link->send(platform::toEightBit(txtGeneratedString->text()));
 }
 
+void frmGarminWaypoint::mnuSave_Click()
+{
+    const QByteArray text = platform::toEightBit(txtGeneratedString->text());
+    // Two readings of the clock, time first.
+    const QTime time = m_services.clock.time();
+    const QDate date = m_services.clock.date();
+    if (!m_log.append(text, time, date)) {
+        m_services.message(this, tr("The waypoint string could not be saved to %1.\n\n%2")
+                                     .arg(m_log.filePath(), m_log.errorString()));
+    }
+}
+
 void frmGarminWaypoint::mnuQuit_Click()
 {
     closePort();
+    m_log.close();
     close();
 }
 

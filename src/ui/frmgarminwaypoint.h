@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/services.h"
+#include "waypoint_log/waypointlog.h"
 
 #include <QMainWindow>
 
@@ -20,10 +21,15 @@ public:
     explicit frmGarminWaypoint(Services services = {}, QWidget *parent = nullptr);
     ~frmGarminWaypoint() override;
 
+    // Runs before the window is first shown: opens the log. False, once the user has been told,
+    // when the program cannot go on.
+    bool Form_Load();
+
 public slots:
     void mnuOpenPort_Click();
     void mnuMakeString_Click();
     void mnuSendString_Click();
+    void mnuSave_Click();
     void mnuQuit_Click();
 
 protected:
@@ -38,6 +44,7 @@ private:
 
     Services m_services;
     GpsLink *m_link;
+    WaypointLog m_log;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -1,0 +1,183 @@
+#include "waypoint_log/waypointlog.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+class tst_WaypointLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void record_data();
+    void record();
+    void openCreatesOrEmpties();
+    void eachRecordIsInTheFileWhenAppendReturns();
+    void openFailure_data();
+    void openFailure();
+    void failedWriteLeavesNoHalfRecordAndTheNextOneWorks();
+    void fullDiskFailsEveryTime();
+
+private:
+    QByteArray contents() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+namespace {
+
+const QTime saveTime(14, 5, 9);
+const QDate saveDate(2004, 3, 9);
+const QByteArray example = "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n";
+
+} // namespace
+
+void tst_WaypointLog::initTestCase()
+{
+    // Going past the file size limit must fail the write, not kill the test.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void tst_WaypointLog::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QString::fromLatin1(WaypointLog::fileName));
+}
+
+void tst_WaypointLog::cleanup()
+{
+    m_dir.reset();
+}
+
+QByteArray tst_WaypointLog::contents() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+void tst_WaypointLog::record_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("example") << example << saveTime << saveDate
+                             << QByteArray("\"$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n"
+                                           "\",#14:05:09#,#2004-03-09#\r\n");
+    QTest::newRow("empty box") << QByteArray() << saveTime << saveDate
+                               << QByteArray("\"\",#14:05:09#,#2004-03-09#\r\n");
+    QTest::newRow("quote kept as typed") << QByteArray("A\"B") << saveTime << saveDate
+                                         << QByteArray("\"A\"B\",#14:05:09#,#2004-03-09#\r\n");
+    QTest::newRow("8-bit byte kept") << QByteArray("\xc9") << saveTime << saveDate
+                                     << QByteArray("\"\xc9\",#14:05:09#,#2004-03-09#\r\n");
+    QTest::newRow("midnight") << QByteArray("x") << QTime(0, 0, 0) << QDate(2026, 12, 31)
+                              << QByteArray("\"x\",#00:00:00#,#2026-12-31#\r\n");
+    QTest::newRow("last second, early year")
+        << QByteArray("x") << QTime(23, 59, 59) << QDate(987, 1, 2)
+        << QByteArray("\"x\",#23:59:59#,#0987-01-02#\r\n");
+}
+
+void tst_WaypointLog::record()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QTime, time);
+    QFETCH(QDate, date);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(WaypointLog::record(text, time, date), expected);
+}
+
+void tst_WaypointLog::openCreatesOrEmpties()
+{
+    WaypointLog log;
+    QVERIFY2(log.open(m_path), qPrintable(log.errorString()));
+    QVERIFY(QFile::exists(m_path));
+    QVERIFY(log.append(example, saveTime, saveDate));
+    log.close();
+
+    WaypointLog nextRun;
+    QVERIFY(nextRun.open(m_path));
+    QCOMPARE(contents(), QByteArray());
+    QCOMPARE(nextRun.filePath(), m_path);
+}
+
+void tst_WaypointLog::eachRecordIsInTheFileWhenAppendReturns()
+{
+    WaypointLog log;
+    QVERIFY(log.open(m_path));
+    QVERIFY(log.append(example, saveTime, saveDate));
+    const QByteArray first = WaypointLog::record(example, saveTime, saveDate);
+    QCOMPARE(contents(), first);
+    QVERIFY(log.append(example, saveTime, saveDate.addDays(1)));
+    QCOMPARE(contents(), first + WaypointLog::record(example, saveTime, saveDate.addDays(1)));
+}
+
+void tst_WaypointLog::openFailure_data()
+{
+    QTest::addColumn<bool>("directoryByThatName");
+    QTest::newRow("a directory by that name") << true;
+    QTest::newRow("no such folder") << false;
+}
+
+void tst_WaypointLog::openFailure()
+{
+    QFETCH(bool, directoryByThatName);
+    QString path = m_path;
+    if (directoryByThatName)
+        QVERIFY(QDir(m_dir->path()).mkdir(QString::fromLatin1(WaypointLog::fileName)));
+    else
+        path = m_dir->filePath(QStringLiteral("missing/waypoints.wpl"));
+    WaypointLog log;
+    QVERIFY(!log.open(path));
+    QVERIFY(!log.isOpen());
+    QVERIFY(!log.errorString().isEmpty());
+    QVERIFY(!log.append(example, saveTime, saveDate));
+}
+
+void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
+{
+    WaypointLog log;
+    QVERIFY(log.open(m_path));
+    QVERIFY(log.append(example, saveTime, saveDate));
+    const QByteArray before = contents();
+
+    // Room for only part of the next record, as on a disk that fills up in the middle of it.
+    rlimit saved{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(before.size() + 10);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &tight) == 0);
+    const bool appended = log.append(example, saveTime, saveDate);
+    const QString reason = log.errorString();
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+
+    QVERIFY(!appended);
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(contents(), before);
+    QVERIFY2(log.append("next", saveTime, saveDate), qPrintable(log.errorString()));
+    QCOMPARE(contents(), before + WaypointLog::record("next", saveTime, saveDate));
+}
+
+void tst_WaypointLog::fullDiskFailsEveryTime()
+{
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
+    WaypointLog log;
+    QVERIFY(log.open(m_path));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QVERIFY(!log.append(example, saveTime, saveDate));
+        QVERIFY(!log.errorString().isEmpty());
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_WaypointLog)
+#include "tst_waypointlog.moc"
