@@ -71,7 +71,8 @@ private slots:
     void startFailsWithAMessageAndAFailureStatus();
 
 private:
-    template <typename T> T *child(const char *name) const
+    template <typename T>
+    T *child(const char *name) const
     {
         auto found = m_window->findChild<T *>(QLatin1String(name));
         if (!found)

@@ -3,7 +3,10 @@
 #include "gps_link/gpslink.h"
 #include "platform/eightbit.h"
 #include "sentence/waypointsentence.h"
+#include "ui/frmwaypointabout.h"
+#include "ui/frmwaypointhelp.h"
 #include "ui/layout.h"
+#include "ui/pictures.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -44,6 +47,17 @@ QAction *addItem(QMenu *menu, const char *name, const QString &caption)
     return action;
 }
 
+// Shows the window, or raises the one already open.
+template <typename Window>
+void showOnlyOne(QPointer<Window> &window)
+{
+    if (!window)
+        window = new Window;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
@@ -52,6 +66,7 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmGarminWaypoint"));
     setWindowTitle(tr("Garmin Pindrel V 1.0"));
+    setWindowIcon(pictures::programIcon());
     createControls();
     createMenus();
     // Queued: the box is shown only after the failing port has been closed and its error has
@@ -119,6 +134,8 @@ void frmGarminWaypoint::createMenus()
     mnuSave = addItem(mnuWaypoint, "mnuSave", tr("&Save String"));
 
     connect(mnuOpenPort, &QAction::triggered, this, &frmGarminWaypoint::mnuOpenPort_Click);
+    connect(mnuHelp, &QAction::triggered, this, &frmGarminWaypoint::mnuHelp_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmGarminWaypoint::mnuAbout_Click);
     connect(mnuQuit, &QAction::triggered, this, &frmGarminWaypoint::mnuQuit_Click);
     connect(mnuMakeString, &QAction::triggered, this, &frmGarminWaypoint::mnuMakeString_Click);
     connect(mnuSendString, &QAction::triggered, this, &frmGarminWaypoint::mnuSendString_Click);
@@ -145,6 +162,16 @@ void frmGarminWaypoint::mnuOpenPort_Click()
         m_services.message(this, tr("The serial port %1 could not be opened.\n\n%2")
                                      .arg(m_link->portName(), m_link->errorString()));
     }
+}
+
+void frmGarminWaypoint::mnuHelp_Click()
+{
+    showOnlyOne(m_help);
+}
+
+void frmGarminWaypoint::mnuAbout_Click()
+{
+    showOnlyOne(m_about);
 }
 
 void frmGarminWaypoint::mnuMakeString_Click()

@@ -4,9 +4,12 @@
 #include "waypoint_log/waypointlog.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class GpsLink;
 class QAction;
+class frmWaypointAbout;
+class frmWaypointHelp;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -27,6 +30,8 @@ public:
 
 public slots:
     void mnuOpenPort_Click();
+    void mnuHelp_Click();
+    void mnuAbout_Click();
     void mnuMakeString_Click();
     void mnuSendString_Click();
     void mnuSave_Click();
@@ -45,6 +50,9 @@ private:
     Services m_services;
     GpsLink *m_link;
     WaypointLog m_log;
+    // At most one of each; they outlive this window, so it only watches them.
+    QPointer<frmWaypointHelp> m_help;
+    QPointer<frmWaypointAbout> m_about;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -35,6 +36,18 @@ void fitTextToWidth(const QList<QLabel *> &labels)
         font.setPointSizeF(font.pointSizeF() - 0.25);
     for (QLabel *label : labels)
         label->setFont(font);
+}
+
+void showWhole(QWidget *window, const QList<QLabel *> &labels, QSize clientSize)
+{
+    int width = clientSize.width();
+    for (QLabel *label : labels) {
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 1;
+        if (label->width() < needed)
+            label->resize(needed, label->height());
+        width = qMax(width, label->geometry().right() + 1 + label->x());
+    }
+    window->setFixedSize(width, clientSize.height());
 }
 
 } // namespace layout

@@ -5,6 +5,7 @@
 
 class QFont;
 class QLabel;
+class QWidget;
 
 namespace layout {
 
@@ -27,5 +28,10 @@ QFont captionFont();
 // Gives the labels one font, just small enough that every text shows whole in its label's width:
 // the nearest fonts may run wider than the one the layout was drawn for.
 void fitTextToWidth(const QList<QLabel *> &labels);
+
+// Widens each label just enough for its text, and the window just enough for its widest label,
+// keeping the right margin equal to the left one; the window is then fixed at that size. The
+// texts were laid out for a narrower font than most systems have.
+void showWhole(QWidget *window, const QList<QLabel *> &labels, QSize clientSize);
 
 } // namespace layout

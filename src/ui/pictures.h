@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace pictures {
+
+// The globe that all three windows carry, at 16, 32 and 48 pixels.
+QIcon programIcon();
+
+// The About window's picture: a satellite over a corner of the Earth, 30 by 30 pixels.
+QPixmap satellite();
+
+} // namespace pictures
