@@ -49,24 +49,19 @@ private slots:
     void quitEndsTheEventLoop();
 
     void sendBeforeOpenSaysSoAndSendsNothing();
-    void openThenSendDeliversTheExactSentence();
     void secondOpenSaysSoAndLeavesTheLineAlone();
-    void sendWithEmptyStringSendsNothing();
-    void sendTwiceSendsTwice();
-    void nonAsciiNameSendsTheBytesItsChecksumCovers_data();
-    void nonAsciiNameSendsTheBytesItsChecksumCovers();
+    void sendDeliversTheBytesItsChecksumCovers_data();
+    void sendDeliversTheBytesItsChecksumCovers();
     void openFailureIsToldAndTheProgramGoesOn_data();
     void openFailureIsToldAndTheProgramGoesOn();
-    void hangUpIsToldOnceAndOpenWorksAgain();
+    void hangUpIsToldOnceAndThePortClosed();
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
 
     void saveWritesTheExactRecord_data();
     void saveWritesTheExactRecord();
-    void saveTwiceWritesTwoRecords();
     void saveReadsTheTimeBeforeTheDate();
-    void startEmptiesTheLogOfTheRunBefore();
     void fullDiskIsToldAndTheNextSaveTriesAgain();
     void startFailsWithAMessageAndAFailureStatus();
 
@@ -321,18 +316,12 @@ void tst_MainWindow::makeString_data()
     QTest::addColumn<QString>("lat");
     QTest::addColumn<QString>("lon");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("home") << "home"
-                          << "3351.123"
-                          << "08412.345"
-                          << "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n";
-    QTest::newRow("all empty") << ""
-                               << ""
-                               << ""
-                               << "$GPWPL,,N,,W,*69\r\n";
-    QTest::newRow("non-ascii name") << "café"
-                                    << "1"
-                                    << "2"
-                                    << "$GPWPL,1,N,2,W,CAFÉ*E7\r\n";
+    const auto row = [](const char *tag, const char *name, const char *lat, const char *lon,
+                        const char *expected) {
+        QTest::newRow(tag) << name << lat << lon << expected;
+    };
+    row("home", "home", "3351.123", "08412.345", "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n");
+    row("all empty", "", "", "", "$GPWPL,,N,,W,*69\r\n");
 }
 
 void tst_MainWindow::makeString()
@@ -440,17 +429,6 @@ void tst_MainWindow::sendBeforeOpenSaysSoAndSendsNothing()
     QCOMPARE(m_pty->receiveFor(100), QByteArray());
 }
 
-void tst_MainWindow::openThenSendDeliversTheExactSentence()
-{
-    type("home", "3351.123", "08412.345");
-    trigger("mnuMakeString");
-    trigger("mnuOpenPort");
-    QVERIFY(is4800Baud8N1(m_pty->settings()));
-    trigger("mnuSendString");
-    QCOMPARE(m_pty->receive(example.size()), example);
-    QVERIFY(m_messages.isEmpty());
-}
-
 void tst_MainWindow::secondOpenSaysSoAndLeavesTheLineAlone()
 {
     trigger("mnuOpenPort");
@@ -462,39 +440,23 @@ void tst_MainWindow::secondOpenSaysSoAndLeavesTheLineAlone()
     QVERIFY(child<QSerialPort>("MSComm1")->isOpen());
 }
 
-void tst_MainWindow::sendWithEmptyStringSendsNothing()
-{
-    trigger("mnuOpenPort");
-    trigger("mnuSendString");
-    QCOMPARE(m_pty->receiveFor(100), QByteArray());
-    QVERIFY(m_messages.isEmpty());
-}
-
-void tst_MainWindow::sendTwiceSendsTwice()
-{
-    type("home", "3351.123", "08412.345");
-    trigger("mnuMakeString");
-    trigger("mnuOpenPort");
-    trigger("mnuSendString");
-    trigger("mnuSendString");
-    QCOMPARE(m_pty->receive(2 * example.size()), example + example);
-}
-
-void tst_MainWindow::nonAsciiNameSendsTheBytesItsChecksumCovers_data()
+void tst_MainWindow::sendDeliversTheBytesItsChecksumCovers_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("example") << "home" << example;
     QTest::newRow("latin-1") << "café" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n");
     QTest::newRow("beyond latin-1") << "北" << QByteArray("$GPWPL,1,N,2,W,?*55\r\n");
 }
 
-void tst_MainWindow::nonAsciiNameSendsTheBytesItsChecksumCovers()
+void tst_MainWindow::sendDeliversTheBytesItsChecksumCovers()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, expected);
-    type(name, "1", "2");
+    type(name, name == u"home" ? "3351.123" : "1", name == u"home" ? "08412.345" : "2");
     trigger("mnuMakeString");
     trigger("mnuOpenPort");
+    QVERIFY(is4800Baud8N1(m_pty->settings()));
     trigger("mnuSendString");
     const QByteArray received = m_pty->receive(expected.size());
     QCOMPARE(received, expected);
@@ -524,7 +486,7 @@ void tst_MainWindow::openFailureIsToldAndTheProgramGoesOn()
     QVERIFY(m_window->isVisible());
 }
 
-void tst_MainWindow::hangUpIsToldOnceAndOpenWorksAgain()
+void tst_MainWindow::hangUpIsToldOnceAndThePortClosed()
 {
     type("home", "3351.123", "08412.345");
     trigger("mnuMakeString");
@@ -535,15 +497,6 @@ void tst_MainWindow::hangUpIsToldOnceAndOpenWorksAgain()
     QVERIFY2(m_messages.first().contains(m_portPath), qPrintable(m_messages.first()));
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
     QTest::qWait(200);
-    QCOMPARE(m_messages.size(), 1);
-
-    // Plugged in again.
-    m_pty = std::make_unique<PseudoTerminal>();
-    QVERIFY(QFile::remove(m_portPath));
-    QVERIFY(QFile::link(m_pty->slavePath(), m_portPath));
-    trigger("mnuOpenPort");
-    trigger("mnuSendString");
-    QCOMPARE(m_pty->receive(example.size()), example);
     QCOMPARE(m_messages.size(), 1);
 }
 
@@ -600,9 +553,6 @@ void tst_MainWindow::saveWritesTheExactRecord_data()
                                            "\",#14:05:09#,#2004-03-09#\r\n");
     QTest::newRow("before any make string")
         << "home" << false << QByteArray("\"\",#14:05:09#,#2004-03-09#\r\n");
-    QTest::newRow("double quote in the name")
-        << "a\"b" << true
-        << QByteArray("\"$GPWPL,3351.123,N,08412.345,W,A\"B*71\r\n\",#14:05:09#,#2004-03-09#\r\n");
     QTest::newRow("non-ascii name")
         << "é北" << true
         << QByteArray("\"$GPWPL,3351.123,N,08412.345,W,\xc9?*A6\r\n\",#14:05:09#,#2004-03-09#\r\n");
@@ -621,19 +571,6 @@ void tst_MainWindow::saveWritesTheExactRecord()
     QVERIFY(m_messages.isEmpty());
 }
 
-void tst_MainWindow::saveTwiceWritesTwoRecords()
-{
-    type("home", "3351.123", "08412.345");
-    trigger("mnuMakeString");
-    trigger("mnuSave");
-    m_time = QTime(14, 5, 10);
-    trigger("mnuSave");
-    QCOMPARE(logContents(), QByteArray("\"$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n"
-                                       "\",#14:05:09#,#2004-03-09#\r\n"
-                                       "\"$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n"
-                                       "\",#14:05:10#,#2004-03-09#\r\n"));
-}
-
 void tst_MainWindow::saveReadsTheTimeBeforeTheDate()
 {
     // Midnight passes between the two readings: each is written as it was read.
@@ -643,14 +580,6 @@ void tst_MainWindow::saveReadsTheTimeBeforeTheDate()
     trigger("mnuSave");
     QCOMPARE(m_clockReadings, (QStringList{"time", "date"}));
     QCOMPARE(logContents(), QByteArray("\"\",#23:59:59#,#2026-12-08#\r\n"));
-}
-
-void tst_MainWindow::startEmptiesTheLogOfTheRunBefore()
-{
-    trigger("mnuSave");
-    QVERIFY(!logContents().isEmpty());
-    recreateWindow(m_portPath);
-    QCOMPARE(logContents(), QByteArray());
 }
 
 void tst_MainWindow::fullDiskIsToldAndTheNextSaveTriesAgain()

@@ -23,7 +23,6 @@ private slots:
     void openFailure_data();
     void openFailure();
     void failedWriteLeavesNoHalfRecordAndTheNextOneWorks();
-    void fullDiskFailsEveryTime();
 
 private:
     QByteArray contents() const;
@@ -166,17 +165,6 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
     QCOMPARE(contents(), before);
     QVERIFY2(log.append("next", saveTime, saveDate), qPrintable(log.errorString()));
     QCOMPARE(contents(), before + WaypointLog::record("next", saveTime, saveDate));
-}
-
-void tst_WaypointLog::fullDiskFailsEveryTime()
-{
-    QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
-    WaypointLog log;
-    QVERIFY(log.open(m_path));
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        QVERIFY(!log.append(example, saveTime, saveDate));
-        QVERIFY(!log.errorString().isEmpty());
-    }
 }
 
 QTEST_GUILESS_MAIN(tst_WaypointLog)
