@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Makes docs/screenshot.png, the picture of the main window in the README, from the program
+# itself: starts it on a private X server, types an example waypoint, makes its string and grabs
+# the window. Run it again whenever the window changes.
+#   usage: packaging/screenshot.sh [path/to/pindrel]    (default: build/src/pindrel)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+program=$(realpath -m "${1:-build/src/pindrel}")
+output=$PWD/docs/screenshot.png
+# Only this script needs these; the build and the tests do not.
+packages=(xvfb xdotool imagemagick fonts-dejavu-core)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
+            missing+=("$package")
+        fi
+    done
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "Installing ${missing[*]}"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+if [ ! -x "$program" ]; then
+    echo "$program is missing: build Pindrel first (./dev.sh run builds and starts it)" >&2
+    exit 1
+fi
+install_missing "${packages[@]}"
+
+workdir=$(mktemp -d)
+xvfb_pid=
+pindrel_pid=
+# Runs on every exit, failed or not; a killed process's status must not stop it half-way.
+cleanup() {
+    set +e
+    [ -n "$pindrel_pid" ] && kill "$pindrel_pid" 2>/dev/null && wait "$pindrel_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# -displayfd lets Xvfb pick a display that no other server holds and tell us its number.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$workdir/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$workdir/display" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$workdir/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$(cat "$workdir/display")"
+export XDG_RUNTIME_DIR=$workdir/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# Pindrel keeps its log in the folder it starts in; keep that out of the work tree. The
+# environment is pinned so that the picture does not depend on who runs the script.
+mkdir "$workdir/run"
+(cd "$workdir/run" && exec env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
+    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$program") &
+pindrel_pid=$!
+
+window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Pindrel' | head -n 1)
+if [ -z "$window" ]; then
+    echo "Pindrel's window did not appear" >&2
+    exit 1
+fi
+# There is no window manager to hand out the focus, so give it to the window directly.
+xdotool windowfocus --sync "$window"
+xdotool type --delay 20 'home'
+xdotool key Tab
+xdotool type --delay 20 '3351.123'
+xdotool key Tab
+xdotool type --delay 20 '08412.345'
+xdotool key alt+w
+sleep 0.5
+xdotool key m
+sleep 1
+
+mkdir -p "$(dirname "$output")"
+# -strip leaves out the time stamps, so an unchanged window gives an unchanged file.
+import -window "$window" -strip "$output"
+echo "Wrote $output"
