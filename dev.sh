@@ -17,26 +17,8 @@ usage() {
     exit 2
 }
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then
-        "$@"
-    else
-        sudo "$@"
-    fi
-}
-
-install_missing() {
-    local missing=() package
-    for package in "$@"; do
-        if ! dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
-            missing+=("$package")
-        fi
-    done
-    [ "${#missing[@]}" -eq 0 ] && return 0
-    echo "Installing ${missing[*]}"
-    as_root apt-get update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-}
+# shellcheck source=tools/install-missing.sh
+source "tools/install-missing.sh"
 
 build() {
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -15,26 +15,8 @@ probe=$build_dir/bench/startup_probe
 # Only this script needs a virtual X server; the build and the tests do not.
 packages=(xvfb)
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then
-        "$@"
-    else
-        sudo "$@"
-    fi
-}
-
-install_missing() {
-    local missing=() package
-    for package in "$@"; do
-        if ! dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
-            missing+=("$package")
-        fi
-    done
-    [ "${#missing[@]}" -eq 0 ] && return 0
-    echo "Installing ${missing[*]}"
-    as_root apt-get update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-}
+# shellcheck source=tools/install-missing.sh
+source "tools/install-missing.sh"
 
 for program in "$pindrel" "$bare" "$probe"; do
     if [ ! -x "$program" ]; then
