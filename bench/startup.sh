@@ -17,6 +17,8 @@ packages=(xvfb)
 
 # shellcheck source=tools/install-missing.sh
 source "tools/install-missing.sh"
+# shellcheck source=tools/private-xvfb.sh
+source "tools/private-xvfb.sh"
 
 for program in "$pindrel" "$bare" "$probe"; do
     if [ ! -x "$program" ]; then
@@ -36,21 +38,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# -displayfd lets Xvfb pick a display that no other server holds and tell us its number.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$workdir/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$workdir/display" ]; then
-    echo "Xvfb did not start:" >&2
-    cat "$workdir/xvfb.log" >&2
-    exit 1
-fi
-export DISPLAY=":$(cat "$workdir/display")"
-export XDG_RUNTIME_DIR=$workdir/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+start_private_xvfb "$workdir"
 export QT_QPA_PLATFORM=xcb
 unset QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR
 
