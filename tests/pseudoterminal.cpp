@@ -1,6 +1,7 @@
 #include "pseudoterminal.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QTest>
 
 #include <fcntl.h>
@@ -23,6 +24,12 @@ PseudoTerminal::PseudoTerminal()
 PseudoTerminal::~PseudoTerminal()
 {
     hangUp();
+}
+
+bool PseudoTerminal::linkAs(const QString &path) const
+{
+    QFile::remove(path);
+    return QFile::link(m_slavePath, path);
 }
 
 termios PseudoTerminal::settings() const

@@ -20,6 +20,9 @@ public:
 
     bool isValid() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
+    // Points a name of the test's own at the slave, replacing what it pointed at before: after a
+    // hang-up the same name can lead to a fresh pair, as a replugged adapter would.
+    bool linkAs(const QString &path) const;
 
     // The line settings that the program set on the port; valid only while it is open.
     termios settings() const;

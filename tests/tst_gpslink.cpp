@@ -38,11 +38,9 @@ void tst_GpsLink::init()
 {
     m_pty = std::make_unique<PseudoTerminal>();
     QVERIFY(m_pty->isValid());
-    // The link is given a name of our own that points at the pseudo-terminal, so that after a
-    // hang-up the same name can lead to a fresh one, as a replugged adapter would.
     m_dir = std::make_unique<QTemporaryDir>();
     m_portPath = m_dir->filePath(QStringLiteral("ttyTest"));
-    QVERIFY(QFile::link(m_pty->slavePath(), m_portPath));
+    QVERIFY(m_pty->linkAs(m_portPath));
 }
 
 void tst_GpsLink::cleanup()
@@ -137,8 +135,7 @@ void tst_GpsLink::hangUpClosesOnceAndReopenWorks()
     QCOMPARE(failed.size(), 1);
 
     m_pty = std::make_unique<PseudoTerminal>();
-    QVERIFY(QFile::remove(m_portPath));
-    QVERIFY(QFile::link(m_pty->slavePath(), m_portPath));
+    QVERIFY(m_pty->linkAs(m_portPath));
     QVERIFY2(link.open(), qPrintable(link.errorString()));
     link.send(example);
     QCOMPARE(m_pty->receive(example.size()), example);

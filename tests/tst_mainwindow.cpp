@@ -115,7 +115,7 @@ void tst_MainWindow::init()
     QVERIFY(m_pty->isValid());
     // A name of our own for the port, so that a test can point it at a fresh pseudo-terminal.
     m_portPath = m_dir->filePath(QStringLiteral("ttyTest"));
-    QVERIFY(QFile::link(m_pty->slavePath(), m_portPath));
+    QVERIFY(m_pty->linkAs(m_portPath));
     recreateWindow(m_portPath);
 }
 
