@@ -66,6 +66,8 @@ bool GpsLink::open()
     if (m_port->open(QIODevice::WriteOnly))
         return true;
     m_errorString = m_port->errorString();
+    m_openProblem = m_port->error() == QSerialPort::PermissionError ? refusalProblem(m_portName)
+                                                                    : PortProblem::WrongPort;
     return false;
 }
 

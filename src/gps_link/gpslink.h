@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gps_link/portadvice.h"
+
 #include <QObject>
 #include <QString>
 
@@ -37,6 +39,8 @@ public:
     void closeIfOpen();
 
     QString errorString() const { return m_errorString; }
+    // After a failed open(): what the user can do about it.
+    PortProblem openProblem() const { return m_openProblem; }
 
 signals:
     // The port failed while open, for example because the receiver went away, and has been
@@ -51,4 +55,5 @@ private:
     QString m_portName;
     QSerialPort *m_port;
     QString m_errorString;
+    PortProblem m_openProblem = PortProblem::WrongPort;
 };

@@ -159,8 +159,12 @@ void frmGarminWaypoint::mnuOpenPort_Click()
         return;
     }
     if (!m_link->open()) {
-        m_services.message(this, tr("The serial port %1 could not be opened.\n\n%2")
-                                     .arg(m_link->portName(), m_link->errorString()));
+        QString text = tr("The serial port %1 could not be opened.\n\n%2")
+                           .arg(m_link->portName(), m_link->errorString());
+        const QString advice = portAdvice(m_link->portName(), m_link->openProblem());
+        if (!advice.isEmpty())
+            text += QLatin1String("\n\n") + advice;
+        m_services.message(this, text);
     }
 }
 
