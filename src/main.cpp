@@ -1,10 +1,17 @@
 #include "platform/application.h"
+#include "ui/commandline.h"
 #include "ui/program.h"
 
 int main(int argc, char *argv[])
 {
+    // Read before anything else, so that --help or a mistyped option starts no window and
+    // leaves the log as it was.
+    const ui::CommandLine commandLine = ui::parseCommandLine(ui::commandLineArguments(argc, argv));
+    if (!commandLine.run)
+        return ui::tellAndExit(commandLine, argc, argv);
+
     platform::Application app(argc, argv);
     // Lets Wayland desktops match the window to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pindrel"));
-    return ui::runProgram();
+    return ui::runProgram({.portName = commandLine.portName});
 }

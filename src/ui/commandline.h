@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace ui {
+
+// What the command line asks for: run on a port, or tell the user something and end.
+struct CommandLine
+{
+    bool run = true;
+    QString portName;
+    // When not running: the help, the version, or what was wrong followed by the usage.
+    QString text;
+    int exitStatus = 0;
+};
+
+// Exit status for a command line that could not be understood, as is usual for a misused command.
+inline constexpr int usageErrorStatus = 2;
+
+// Reads the arguments, the program's name first, and touches nothing else. Without --port the
+// program runs on the first serial port.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// The arguments that main() was given, before any application object exists.
+QStringList commandLineArguments(int argc, char *argv[]);
+
+// Prints the text, on standard error when the status is a failure; on Windows, where a program
+// with windows has no console, shows it in a message box instead. Returns the exit status.
+int tellAndExit(const CommandLine &commandLine, int argc, char *argv[]);
+
+} // namespace ui
