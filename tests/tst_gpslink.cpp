@@ -1,9 +1,14 @@
 #include "gps_link/gpslink.h"
 #include "pseudoterminal.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <grp.h>
+#include <unistd.h>
 
 class tst_GpsLink : public QObject
 {
@@ -21,12 +26,16 @@ private slots:
     void openFailureLeavesThePortClosed_data();
     void openFailureLeavesThePortClosed();
     void hangUpClosesOnceAndReopenWorks();
+    void adviceShowsTheWayForward_data();
+    void adviceShowsTheWayForward();
 
 private:
     std::unique_ptr<PseudoTerminal> m_pty;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_portPath;
 };
+
+Q_DECLARE_METATYPE(PortProblem)
 
 namespace {
 
@@ -117,6 +126,7 @@ void tst_GpsLink::openFailureLeavesThePortClosed()
     QVERIFY(!link.open());
     QVERIFY(!link.isOpen());
     QVERIFY(!link.errorString().isEmpty());
+    QCOMPARE(link.openProblem(), PortProblem::WrongPort);
     QCOMPARE(failed.size(), 0);
 }
 
@@ -139,6 +149,54 @@ void tst_GpsLink::hangUpClosesOnceAndReopenWorks()
     QVERIFY2(link.open(), qPrintable(link.errorString()));
     link.send(example);
     QCOMPARE(m_pty->receive(example.size()), example);
+}
+
+void tst_GpsLink::adviceShowsTheWayForward_data()
+{
+    QTest::addColumn<PortProblem>("problem");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<int>("permissions");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList ports{"/dev/ttyACM0", "/dev/ttyUSB0"};
+    const auto readWrite = QFile::ReadOwner | QFile::WriteOwner;
+    QTest::newRow("other ports present")
+        << PortProblem::WrongPort << ports << int(readWrite)
+        << QStringList{"/dev/ttyACM0, /dev/ttyUSB0", "pindrel --port /dev/ttyACM0"};
+    QTest::newRow("no port present") << PortProblem::WrongPort << QStringList{} << int(readWrite)
+                                     << QStringList{"no serial port", "pindrel --port "};
+    // The group is filled in below: the one the test device was given.
+    QTest::newRow("group may write")
+        << PortProblem::NoAccess << ports << int(readWrite | QFile::ReadGroup | QFile::WriteGroup)
+        << QStringList{"sudo adduser $USER %1", "log out and in"};
+    QTest::newRow("only the owner may write")
+        << PortProblem::NoAccess << ports << int(readWrite) << QStringList{"Only its owner"};
+    QTest::newRow("held by another program")
+        << PortProblem::InUse << ports << int(readWrite) << QStringList{"Another program"};
+}
+
+void tst_GpsLink::adviceShowsTheWayForward()
+{
+    QFETCH(PortProblem, problem);
+    QFETCH(QStringList, present);
+    QFETCH(int, permissions);
+    QFETCH(QStringList, expected);
+    // A file stands for the device: only its owner, group and mode matter to the advice, so the
+    // refusal itself is given rather than provoked, which root could not do.
+    QFile device(m_dir->filePath(QStringLiteral("ttyDevice")));
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    device.close();
+    if (::geteuid() == 0) {
+        const group *dialout = ::getgrnam("dialout");
+        QVERIFY(dialout);
+        QCOMPARE(::chown(QFile::encodeName(device.fileName()).constData(), 0, dialout->gr_gid), 0);
+    }
+    QVERIFY(device.setPermissions(QFile::Permissions(permissions)));
+    const QString advice = portAdvice(device.fileName(), problem, present);
+    for (const QString &text : expected) {
+        const QString filled =
+            QString(text).replace(QLatin1String("%1"), QFileInfo(device).group());
+        QVERIFY2(advice.contains(filled), qPrintable(advice));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_GpsLink)

@@ -1,4 +1,5 @@
 #include "pseudoterminal.h"
+#include "ui/commandline.h"
 #include "ui/frmgarminwaypoint.h"
 #include "ui/program.h"
 
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QSerialPort>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -64,6 +66,11 @@ private slots:
     void saveReadsTheTimeBeforeTheDate();
     void fullDiskIsToldAndTheNextSaveTriesAgain();
     void startFailsWithAMessageAndAFailureStatus();
+
+    void commandLineChoosesThePort_data();
+    void commandLineChoosesThePort();
+    void commandLineAnswersWithoutWindowOrLog_data();
+    void commandLineAnswersWithoutWindowOrLog();
 
 private:
     template <typename T>
@@ -480,6 +487,10 @@ void tst_MainWindow::openFailureIsToldAndTheProgramGoesOn()
     trigger("mnuOpenPort");
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(port), qPrintable(m_messages.first()));
+    // The way forward: the ports there are, and how to choose one.
+    QVERIFY2(m_messages.first().contains(u"--port"), qPrintable(m_messages.first()));
+    for (const QString &present : presentSerialPorts())
+        QVERIFY2(m_messages.first().contains(present), qPrintable(m_messages.first()));
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
     trigger("mnuSendString");
     QCOMPARE(m_messages.last(), QStringLiteral("Port Not Open!"));
@@ -614,6 +625,76 @@ void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages.first().contains(u"waypoints.wpl"), qPrintable(messages.first()));
     QVERIFY(!windowShown);
+}
+
+void tst_MainWindow::commandLineChoosesThePort_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("port");
+    QTest::newRow("none") << QStringList{} << GpsLink::firstSerialPortName();
+    QTest::newRow("path") << QStringList{"--port", "/dev/ttyUSB0"} << "/dev/ttyUSB0";
+    QTest::newRow("with =") << QStringList{"--port=COM3"} << "COM3";
+}
+
+void tst_MainWindow::commandLineChoosesThePort()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, port);
+    const ui::CommandLine commandLine = ui::parseCommandLine(QStringList{"pindrel"} + arguments);
+    QVERIFY(commandLine.run);
+    QCOMPARE(commandLine.portName, port);
+}
+
+void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--port NAME"
+                          << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "Pindrel 1."
+                             << "";
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << ui::usageErrorStatus << ""
+                                    << "Unknown option 'bogus'.";
+    QTest::newRow("stray argument") << QStringList{"ttyUSB0"} << ui::usageErrorStatus << ""
+                                    << "Unexpected argument 'ttyUSB0'.";
+    QTest::newRow("port without name") << QStringList{"--port"} << ui::usageErrorStatus << ""
+                                       << "Missing value";
+}
+
+void tst_MainWindow::commandLineAnswersWithoutWindowOrLog()
+{
+#ifdef Q_OS_WIN
+    QSKIP("On Windows the answer is a message box.");
+#endif
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    m_window.reset();
+    const QByteArray earlierLog = "14:05:09 09/03/2004 kept\r\n";
+    QFile log(QStringLiteral("waypoints.wpl"));
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.write(earlierLog);
+    log.close();
+
+    QProcess program;
+    // A platform that does not exist: creating the application, let alone a window, would fail.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-at-all"));
+    program.setProcessEnvironment(environment);
+    program.start(qEnvironmentVariable("PINDREL_PROGRAM"), arguments);
+    QVERIFY2(program.waitForFinished(), qPrintable(program.errorString()));
+    const QString stdOut = QString::fromLocal8Bit(program.readAllStandardOutput());
+    const QString stdErr = QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+    QVERIFY2(status == 0 ? stdErr.isEmpty() : stdOut.isEmpty(), qPrintable(stdOut + stdErr));
+    QVERIFY2(stdOut.contains(out) && stdErr.contains(err), qPrintable(stdOut + stdErr));
+    if (status != 0)
+        QVERIFY2(stdErr.contains(u"Usage: pindrel"), qPrintable(stdErr));
+    QCOMPARE(logContents(), earlierLog);
 }
 
 QTEST_MAIN(tst_MainWindow)
