@@ -3,9 +3,13 @@
 # Debian package.
 # Safe to run again: it installs only what is missing and rebuilds only what changed.
 set -euo pipefail
+# The program starts where the command was given, so that its log lands where the user expects.
+start_dir=$PWD
 cd "$(dirname "$0")"
 
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev fonts-dejavu-core)
+# Qt's CMake package looks for libxkbcommon's headers at every configure and reports
+# "Could NOT find XKB" when they are missing; with them the lookup simply succeeds.
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libxkbcommon-dev fonts-dejavu-core)
 # Only the tests need these: they validate the desktop entry and the AppStream metainfo.
 test_packages=(desktop-file-utils appstream)
 # cpack reads the package's dependencies from the binary with dpkg-shlibdeps, which calls `file`.
@@ -13,24 +17,53 @@ package_packages=(dpkg-dev file)
 build_dir=build
 
 usage() {
-    echo "usage: $0 run|test|package" >&2
+    echo "usage: $0 run [pindrel's options]|test|package" >&2
     exit 2
 }
 
 # shellcheck source=tools/install-missing.sh
 source "tools/install-missing.sh"
 
-build() {
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$build_dir"
+# A build folder left behind by `sudo ./dev.sh ...` holds files this user may not replace.
+check_build_dir_owner() {
+    local foreign
+    [ "$(id -u)" -eq 0 ] && return 0
+    [ -e "$build_dir" ] || return 0
+    foreign=$(find "$build_dir" ! -user "$(id -u)" -print -quit)
+    [ -z "$foreign" ] && return 0
+    echo "$PWD/$build_dir belongs in part to $(stat -c %U "$foreign") (after \`sudo $0 ...\`, say)," >&2
+    echo "so $(id -un) cannot build there. Give it back, then run this again:" >&2
+    echo "    sudo chown -R $(id -un): '$PWD/$build_dir'" >&2
+    exit 1
 }
 
-[ $# -eq 1 ] || usage
+# Builds the named targets, or everything.
+build() {
+    check_build_dir_owner
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    if [ $# -gt 0 ]; then
+        cmake --build "$build_dir" --target "$@"
+    else
+        cmake --build "$build_dir"
+    fi
+}
+
+[ $# -ge 1 ] || usage
+[ "$1" = run ] || [ $# -eq 1 ] || usage
 case "$1" in
 run)
+    # Without a desktop Qt would abort only after the whole set-up and build: say so at once.
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "$0 run: Pindrel needs a desktop session, and there is none here (neither DISPLAY" >&2
+        echo "nor WAYLAND_DISPLAY is set). Run it from a terminal on your desktop." >&2
+        echo "Nothing was installed or built; '$0 test' needs no desktop." >&2
+        exit 1
+    fi
     install_missing "${build_packages[@]}"
-    build
-    exec "$build_dir/src/pindrel"
+    build pindrel
+    program="$PWD/$build_dir/src/pindrel"
+    cd "$start_dir"
+    exec "$program" "${@:2}"
     ;;
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
