@@ -32,7 +32,7 @@ check_build_dir_owner() {
     foreign=$(find "$build_dir" ! -user "$(id -u)" -print -quit)
     [ -z "$foreign" ] && return 0
     echo "$PWD/$build_dir belongs in part to $(stat -c %U "$foreign") (after \`sudo $0 ...\`, say)," >&2
-    echo "so $(id -un) cannot build there. Give it back, then run this again:" >&2
+    echo "so $(id -un) cannot build there. Give it back as root (or with sudo), then run this again:" >&2
     echo "    sudo chown -R $(id -un): '$PWD/$build_dir'" >&2
     exit 1
 }
