@@ -34,6 +34,13 @@ QString usage()
         .arg(GpsLink::firstSerialPortName());
 }
 
+void addQtOption(QCommandLineParser &parser, const char *name, const QString &valueName)
+{
+    QCommandLineOption option(QLatin1String(name), QString(), valueName);
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+}
+
 CommandLine tell(const QString &text, int exitStatus)
 {
     return {.run = false, .portName = {}, .text = text, .exitStatus = exitStatus};
@@ -49,6 +56,15 @@ CommandLine parseCommandLine(const QStringList &arguments)
         QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions({port, help, version});
+    // Qt's own options, which the application object takes out of the arguments later on.
+    // Read as long options, so that -platform is one name rather than eight letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char *name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "qwindowicon", "qwindowtitle", "session", "style", "stylesheet", "display"})
+        addQtOption(parser, name, QStringLiteral("value"));
+    for (const char *name : {"reverse", "widgetcount"})
+        addQtOption(parser, name, QString());
 
     if (!parser.parse(arguments))
         return tell(parser.errorText() + QLatin1String("\n\n") + usage(), usageErrorStatus);
