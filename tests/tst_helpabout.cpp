@@ -1,8 +1,10 @@
 #include "ui/frmgarminwaypoint.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointhelp.h"
+#include "ui/pictures.h"
 #include "ui/program.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QLabel>
@@ -31,6 +33,12 @@ private slots:
     void onlyOneOfEachAndAFreshOneAfterClosing();
     void mainWindowWorksBesideThem();
     void everyWindowCarriesTheIcon();
+    void closeFromTheKeyboard_data();
+    void closeFromTheKeyboard();
+    void screenReadersMeetAWindowNamedByItsCaption_data();
+    void screenReadersMeetAWindowNamedByItsCaption();
+    void aboutPictureStaysSharpWhenScaled_data();
+    void aboutPictureStaysSharpWhenScaled();
     void programRunsUntilTheLastWindowCloses_data();
     void programRunsUntilTheLastWindowCloses();
 
@@ -60,6 +68,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_startDir;
+    QFont m_startFont;
     std::unique_ptr<frmGarminWaypoint> m_window;
 };
 
@@ -68,6 +77,7 @@ void tst_HelpAbout::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_startDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_startFont = QApplication::font();
     Services services;
     services.message = [](QWidget *, const QString &text) { QFAIL(qPrintable(text)); };
     services.portName = m_dir->filePath(QStringLiteral("no-port"));
@@ -89,6 +99,7 @@ void tst_HelpAbout::cleanup()
 {
     closeAllTopLevels();
     m_window.reset();
+    QApplication::setFont(m_startFont);
     QDir::setCurrent(m_startDir);
     m_dir.reset();
 }
@@ -130,10 +141,12 @@ void tst_HelpAbout::helpLines()
     QVERIFY(label);
     QCOMPARE(label->text(), text);
     QCOMPARE(label->pos(), QPoint(8, top));
-    QCOMPARE(label->height(), 17);
+    // Lines follow one another every 16 pixels; the drawn labels overlapped by one.
+    QCOMPARE(label->height(), 16);
     QVERIFY(label->width() >= writtenWidth);
     QCOMPARE(label->font().bold(), name == u"Label4");
-    QCOMPARE(help->height(), 233);
+    // The drawn height and the left margin below the last line.
+    QCOMPARE(help->height(), 233 + 8 - 1);
     QVERIFY(help->width() >= 308);
 }
 
@@ -163,40 +176,63 @@ void tst_HelpAbout::aboutLines()
     auto label = about->findChild<QLabel *>(name);
     QVERIFY(label);
     QCOMPARE(label->text(), text);
-    QCOMPARE(label->pos(), written.topLeft());
-    QCOMPARE(label->height(), written.height());
+    // The name is centred beside the picture; the credits follow one another every 16 pixels.
+    if (name == u"Label1")
+        QCOMPARE(label->geometry().center().y(),
+                 about->findChild<QLabel *>(QStringLiteral("Image1"))->geometry().center().y());
+    else
+        QCOMPARE(label->pos(), written.topLeft());
+    QVERIFY(label->height() >= written.height() - 1);
     QVERIFY(label->width() >= written.width());
     if (name == u"Image1")
-        QCOMPARE(label->pixmap().size(), QSize(30, 30));
-    QCOMPARE(about->height(), 99);
+        QCOMPARE(label->pixmap().deviceIndependentSize(), QSizeF(30, 30));
+    // The drawn height and the left margin below the last line.
+    QCOMPARE(about->height(), 80 + 16 + 8);
 }
 
 void tst_HelpAbout::everyLineShowsWhole_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::newRow("help") << "mnuHelp";
-    QTest::newRow("about") << "mnuAbout";
+    QTest::addColumn<qreal>("points");
+    QTest::newRow("help") << "mnuHelp" << 0.0;
+    QTest::newRow("about") << "mnuAbout" << 0.0;
+    QTest::newRow("help at 14 points") << "mnuHelp" << 14.0;
+    QTest::newRow("about at 14 points") << "mnuAbout" << 14.0;
 }
 
 void tst_HelpAbout::everyLineShowsWhole()
 {
     QFETCH(QString, command);
+    QFETCH(qreal, points);
+    if (points > 0) {
+        QFont large = QApplication::font();
+        large.setPointSizeF(points);
+        QApplication::setFont(large);
+    }
     trigger(qPrintable(command));
     QWidget *window = shownFor(command);
     QVERIFY(window);
-    for (QLabel *label : window->findChildren<QLabel *>()) {
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QList<QLabel *> labels = window->findChildren<QLabel *>();
+    // No text reaches an edge of the window, nor overlaps another.
+    const QRect inside = window->rect().marginsRemoved(QMargins(1, 1, 1, 1));
+    for (QLabel *label : labels) {
+        const char *name = qPrintable(label->objectName());
+        QVERIFY2(inside.contains(label->geometry()), name);
+        for (QLabel *other : labels)
+            QVERIFY2(other == label || !other->geometry().intersects(label->geometry()), name);
         if (label->text().isEmpty())
             continue;
-        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
-                 qPrintable(label->objectName()));
-        QVERIFY2(label->geometry().right() < window->width(), qPrintable(label->objectName()));
-        QVERIFY2(label->fontMetrics().height() <= label->height(), qPrintable(label->objectName()));
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), name);
+        QVERIFY2(label->fontMetrics().height() <= label->height(), name);
     }
 }
 
 void tst_HelpAbout::onlyOneOfEachAndAFreshOneAfterClosing_data()
 {
-    everyLineShowsWhole_data();
+    QTest::addColumn<QString>("command");
+    QTest::newRow("help") << "mnuHelp";
+    QTest::newRow("about") << "mnuAbout";
 }
 
 void tst_HelpAbout::onlyOneOfEachAndAFreshOneAfterClosing()
@@ -255,6 +291,86 @@ void tst_HelpAbout::everyWindowCarriesTheIcon()
             QCOMPARE(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255);
         }
     }
+}
+
+void tst_HelpAbout::closeFromTheKeyboard_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::newRow("help, escape") << "mnuHelp" << QKeyCombination(Qt::Key_Escape);
+    QTest::newRow("help, ctrl+w") << "mnuHelp" << QKeyCombination(Qt::CTRL | Qt::Key_W);
+    QTest::newRow("about, escape") << "mnuAbout" << QKeyCombination(Qt::Key_Escape);
+    QTest::newRow("about, ctrl+w") << "mnuAbout" << QKeyCombination(Qt::CTRL | Qt::Key_W);
+}
+
+void tst_HelpAbout::closeFromTheKeyboard()
+{
+    QFETCH(QString, command);
+    QFETCH(QKeyCombination, key);
+    trigger(qPrintable(command));
+    QPointer<QWidget> window = shownFor(command);
+    QVERIFY(window);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, key.key(), key.keyboardModifiers());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(window.isNull());
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_HelpAbout::screenReadersMeetAWindowNamedByItsCaption_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("aLine");
+    QTest::newRow("help") << "mnuHelp"
+                          << "Waypoint Help"
+                          << "DDmm.sss N / DDDmm.sss W";
+    QTest::newRow("about") << "mnuAbout"
+                           << "About Waypoint"
+                           << "Pindrel V1.0";
+}
+
+void tst_HelpAbout::screenReadersMeetAWindowNamedByItsCaption()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, caption);
+    QFETCH(QString, aLine);
+    trigger(qPrintable(command));
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(shownFor(command));
+    QVERIFY(window);
+    QVERIFY(window->role() == QAccessible::Dialog || window->role() == QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), caption);
+    QStringList lines;
+    for (int i = 0; i < window->childCount(); ++i)
+        lines << window->child(i)->text(QAccessible::Name);
+    QVERIFY2(lines.contains(aLine), qPrintable(lines.join(u'|')));
+}
+
+void tst_HelpAbout::aboutPictureStaysSharpWhenScaled_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("100%") << 1.0;
+    QTest::newRow("150%") << 1.5;
+    QTest::newRow("200%") << 2.0;
+}
+
+void tst_HelpAbout::aboutPictureStaysSharpWhenScaled()
+{
+    QFETCH(qreal, scale);
+    const auto colours = [](const QImage &image) {
+        QSet<QRgb> found;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                found.insert(image.pixel(x, y));
+        }
+        return found;
+    };
+    const QPixmap picture = pictures::satellite(scale);
+    // One screen pixel for each pixel drawn, and no colour that smoothing would have mixed.
+    QCOMPARE(picture.deviceIndependentSize(), QSizeF(30, 30));
+    QCOMPARE(picture.size(), QSize(30, 30) * scale);
+    QCOMPARE(colours(picture.toImage()), colours(pictures::satellite().toImage()));
 }
 
 void tst_HelpAbout::programRunsUntilTheLastWindowCloses_data()

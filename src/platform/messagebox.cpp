@@ -1,13 +1,63 @@
 #include "platform/messagebox.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 
 namespace platform {
 
+namespace {
+
+// QMessageBox fixes its size to its contents whenever it lays itself out, and a fixed-size
+// window ends the program on Wayland when it is maximised: the compositor insists on the size
+// it asked for. This box keeps its laid-out size as the least it may have, and no greatest.
+class ResizableMessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        releaseSize();
+    }
+
+    bool event(QEvent *event) override
+    {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::LayoutRequest && isVisible())
+            releaseSize();
+        return handled;
+    }
+
+private:
+    void releaseSize()
+    {
+        const QSize laidOut(qMax(width(), titleWidth()), height());
+        setMinimumSize(laidOut);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (width() < laidOut.width())
+            resize(laidOut);
+    }
+
+    // Room for the title beside a title bar's icon and its three buttons, each about two lines
+    // of text wide, so that window managers do not cut a short box's title.
+    int titleWidth() const
+    {
+        QFont font = QApplication::font("QMdiSubWindowTitleBar");
+        font.setBold(true);
+        const QFontMetrics metrics(font);
+        return metrics.horizontalAdvance(windowTitle()) + 9 * metrics.height();
+    }
+};
+
+} // namespace
+
 void showMessageBox(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(applicationTitle), text,
-                    QMessageBox::Ok, parent);
+    ResizableMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(applicationTitle), text,
+                            QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
