@@ -35,6 +35,7 @@ private slots:
     void eightBit_data();
     void eightBit();
     void messageBoxLooksAsItShould();
+    void messageBoxTakesAnySizeOnceShown();
     void failureEscapingACommandIsReportedOnceAndEndsTheLoop();
 };
 
@@ -78,6 +79,28 @@ void tst_Platform::messageBoxLooksAsItShould()
     QCOMPARE(text, QStringLiteral("Port Not Open!"));
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(buttons, 1);
+}
+
+void tst_Platform::messageBoxTakesAnySizeOnceShown()
+{
+    QSize shown, enlarged, wanted;
+    int titleWidth = 0;
+    QTimer::singleShot(0, this, [&] {
+        auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown = box->size();
+        titleWidth = box->fontMetrics().horizontalAdvance(box->windowTitle());
+        // A maximised window on Wayland must take the size it is given.
+        wanted = shown * 2;
+        box->resize(wanted);
+        QCoreApplication::sendPostedEvents(box, QEvent::LayoutRequest);
+        enlarged = box->size();
+        box->button(QMessageBox::Ok)->click();
+    });
+    platform::showMessageBox(nullptr, QStringLiteral("Port Not Open!"));
+    QCOMPARE(enlarged, wanted);
+    // Wide enough for a title bar's buttons on both sides of the centred title.
+    QVERIFY2(shown.width() >= titleWidth + 150, qPrintable(QString::number(shown.width())));
 }
 
 void tst_Platform::failureEscapingACommandIsReportedOnceAndEndsTheLoop()

@@ -25,10 +25,10 @@ protected:
 
     bool event(QEvent *event) override
     {
-        const bool handled = QMessageBox::event(event);
+        // Once shown, a new layout must not shrink the box back to a fixed size under the user.
         if (event->type() == QEvent::LayoutRequest && isVisible())
-            releaseSize();
-        return handled;
+            return QDialog::event(event);
+        return QMessageBox::event(event);
     }
 
 private:
@@ -41,14 +41,14 @@ private:
             resize(laidOut);
     }
 
-    // Room for the title beside a title bar's icon and its three buttons, each about two lines
-    // of text wide, so that window managers do not cut a short box's title.
+    // Room for a title centred between three title-bar buttons on one side and as much on the
+    // other, each button about two lines of text wide, so that no desktop cuts a short title.
     int titleWidth() const
     {
         QFont font = QApplication::font("QMdiSubWindowTitleBar");
         font.setBold(true);
         const QFontMetrics metrics(font);
-        return metrics.horizontalAdvance(windowTitle()) + 9 * metrics.height();
+        return metrics.horizontalAdvance(windowTitle()) + 12 * metrics.height();
     }
 };
 
