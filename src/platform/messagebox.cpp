@@ -35,10 +35,9 @@ private:
     void releaseSize()
     {
         const QSize laidOut(qMax(width(), titleWidth()), height());
-        setMinimumSize(laidOut);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        if (width() < laidOut.width())
-            resize(laidOut);
+        setMinimumSize(laidOut);
+        resize(size().expandedTo(laidOut));
     }
 
     // Room for a title centred between three title-bar buttons on one side and as much on the
