@@ -3,6 +3,7 @@
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -56,4 +57,12 @@ frmWaypointHelp::frmWaypointHelp()
     layout::setLineHeight(labels, lineStep);
 
     resize(qMax(layout::px(4620), minimumSizeHint().width()), minimumSizeHint().height());
+}
+
+void frmWaypointHelp::changeEvent(QEvent *event)
+{
+    auto format = findChild<QLabel *>(QStringLiteral("Label4"));
+    if (event->type() == QEvent::FontChange && format)
+        format->setFont(layout::captionFont());
+    QDialog::changeEvent(event);
 }

@@ -11,4 +11,8 @@ class frmWaypointHelp : public QDialog
 
 public:
     frmWaypointHelp();
+
+protected:
+    // The format line's caption font follows a desktop font changed at run time.
+    void changeEvent(QEvent *event) override;
 };
