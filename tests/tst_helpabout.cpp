@@ -3,11 +3,13 @@
 #include "ui/frmwaypointhelp.h"
 #include "ui/program.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +33,8 @@ private slots:
     void onlyOneOfEachAndAFreshOneAfterClosing();
     void mainWindowWorksBesideThem();
     void everyWindowCarriesTheIcon();
+    void windowsForScreenReadersClosedByKeys_data();
+    void windowsForScreenReadersClosedByKeys();
     void programRunsUntilTheLastWindowCloses_data();
     void programRunsUntilTheLastWindowCloses();
 
@@ -130,10 +134,11 @@ void tst_HelpAbout::helpLines()
     QVERIFY(label);
     QCOMPARE(label->text(), text);
     QCOMPARE(label->pos(), QPoint(8, top));
-    QCOMPARE(label->height(), 17);
+    // One line every 16 pixels, where the drawn labels overlapped by one; a margin at the foot.
+    QCOMPARE(label->height(), 16);
     QVERIFY(label->width() >= writtenWidth);
     QCOMPARE(label->font().bold(), name == u"Label4");
-    QCOMPARE(help->height(), 233);
+    QCOMPARE(help->height(), 232 + 8);
     QVERIFY(help->width() >= 308);
 }
 
@@ -163,28 +168,42 @@ void tst_HelpAbout::aboutLines()
     auto label = about->findChild<QLabel *>(name);
     QVERIFY(label);
     QCOMPARE(label->text(), text);
-    QCOMPARE(label->pos(), written.topLeft());
-    QCOMPARE(label->height(), written.height());
+    // The name is centred beside the picture; the credits come one every 16 pixels.
+    QCOMPARE(label->x(), written.x());
+    QVERIFY(qAbs(label->geometry().center().y() - written.center().y()) <= 2);
     QVERIFY(label->width() >= written.width());
     if (name == u"Image1")
         QCOMPARE(label->pixmap().size(), QSize(30, 30));
-    QCOMPARE(about->height(), 99);
+    QCOMPARE(about->height(), 96 + 8);
 }
 
 void tst_HelpAbout::everyLineShowsWhole_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::newRow("help") << "mnuHelp";
-    QTest::newRow("about") << "mnuAbout";
+    QTest::addColumn<qreal>("points");
+    QTest::newRow("help") << "mnuHelp" << 0.0;
+    QTest::newRow("about") << "mnuAbout" << 0.0;
+    QTest::newRow("help at 14 points") << "mnuHelp" << 14.0;
+    QTest::newRow("about at 14 points") << "mnuAbout" << 14.0;
 }
 
 void tst_HelpAbout::everyLineShowsWhole()
 {
     QFETCH(QString, command);
+    QFETCH(qreal, points);
+    const QFont desktopFont = QApplication::font();
+    const auto restoreFont = qScopeGuard([&] { QApplication::setFont(desktopFont); });
+    if (points > 0)
+        QApplication::setFont(QFont(desktopFont.family(), points));
     trigger(qPrintable(command));
     QWidget *window = shownFor(command);
     QVERIFY(window);
-    for (QLabel *label : window->findChildren<QLabel *>()) {
+    const QList<QLabel *> labels = window->findChildren<QLabel *>();
+    for (QLabel *label : labels) {
+        // No line overlaps another or touches an edge of the window.
+        for (QLabel *other : labels)
+            QVERIFY(other == label || !other->geometry().intersects(label->geometry()));
+        QVERIFY(window->rect().adjusted(1, 1, -1, -1).contains(label->geometry()));
         if (label->text().isEmpty())
             continue;
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
@@ -196,7 +215,7 @@ void tst_HelpAbout::everyLineShowsWhole()
 
 void tst_HelpAbout::onlyOneOfEachAndAFreshOneAfterClosing_data()
 {
-    everyLineShowsWhole_data();
+    windowsForScreenReadersClosedByKeys_data();
 }
 
 void tst_HelpAbout::onlyOneOfEachAndAFreshOneAfterClosing()
@@ -254,6 +273,32 @@ void tst_HelpAbout::everyWindowCarriesTheIcon()
             QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
             QCOMPARE(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255);
         }
+    }
+}
+
+void tst_HelpAbout::windowsForScreenReadersClosedByKeys_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("help") << "mnuHelp";
+    QTest::newRow("about") << "mnuAbout";
+}
+
+void tst_HelpAbout::windowsForScreenReadersClosedByKeys()
+{
+    QFETCH(QString, command);
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        trigger(qPrintable(command));
+        QPointer<QWidget> window = shownFor(command);
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(window);
+        QCOMPARE(reader->role(), QAccessible::Dialog);
+        QCOMPARE(reader->text(QAccessible::Name), window->windowTitle());
+        QCOMPARE(reader->child(1)->text(QAccessible::Name),
+                 window->findChildren<QLabel *>()[1]->text());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, key.key(), key.keyboardModifiers());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());
     }
 }
 

@@ -35,6 +35,7 @@ private slots:
     void eightBit_data();
     void eightBit();
     void messageBoxLooksAsItShould();
+    void messageBoxTakesAnySizeOnceShown();
     void failureEscapingACommandIsReportedOnceAndEndsTheLoop();
 };
 
@@ -78,6 +79,24 @@ void tst_Platform::messageBoxLooksAsItShould()
     QCOMPARE(text, QStringLiteral("Port Not Open!"));
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(buttons, 1);
+}
+
+void tst_Platform::messageBoxTakesAnySizeOnceShown()
+{
+    QSize shown, enlarged;
+    QTimer::singleShot(0, this, [&] {
+        auto box = QApplication::activeModalWidget();
+        shown = box->size();
+        // A window maximised on Wayland must take the size the compositor gives it.
+        box->resize(shown * 2);
+        enlarged = box->size();
+        box->close();
+    });
+    platform::showMessageBox(nullptr, QStringLiteral("Port Not Open!"));
+    QCOMPARE(enlarged, shown * 2);
+    // Room for the title "Pindrel" between the title bar's buttons, on both sides of it.
+    QVERIFY(shown.width() >=
+            QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Pindrel")) + 150);
 }
 
 void tst_Platform::failureEscapingACommandIsReportedOnceAndEndsTheLoop()

@@ -10,35 +10,39 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
-QLabel *addLabel(QWidget *parent, const char *name, const QString &text, QRect geometry)
+QLabel *addLabel(QWidget *parent, const char *name, const QString &text)
 {
     auto label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    label->setFont(layout::captionFont());
     return label;
 }
 
-QLineEdit *addTextBox(QWidget *parent, const char *name, QRect geometry)
+QLineEdit *addTextBox(QWidget *parent, const char *name)
 {
     auto box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
-    box->setGeometry(geometry);
     // Qt would otherwise cut every text, pasted or set, at 32767 characters without a word.
     box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
+
+// The longest values the input boxes are meant to show whole: a six-character name, DDmm.sss
+// and DDDmm.sss.
+const QString longestName = QStringLiteral("WWWWWW");
+const QString longestLatitude = QStringLiteral("0000.000");
+const QString longestLongitude = QStringLiteral("00000.000");
 
 QAction *addItem(QMenu *menu, const char *name, const QString &caption)
 {
@@ -79,29 +83,51 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
                                          .arg(m_link->portName(), reason));
         },
         Qt::QueuedConnection);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // Opens at the drawn size, or as near as the font allows; the user may make it larger.
+    resize(minimumSizeHint());
 }
 
 frmGarminWaypoint::~frmGarminWaypoint() = default;
 
 void frmGarminWaypoint::createControls()
 {
-    using layout::twipsRect;
+    using layout::px;
     auto client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
-    client->setFixedSize(layout::px(6450), layout::px(1200));
     setCentralWidget(client);
 
-    Label1 = addLabel(client, "Label1", tr("Name:"), twipsRect(120, 120, 615, 255));
-    txtWaypointName = addTextBox(client, "txtWaypointName", twipsRect(720, 120, 1215, 285));
-    Label2 = addLabel(client, "Label2", tr("Latitude:"), twipsRect(2040, 120, 735, 255));
-    txtWaypointLat = addTextBox(client, "txtWaypointLat", twipsRect(2880, 120, 1215, 285));
-    Label3 = addLabel(client, "Label3", tr("Longitude:"), twipsRect(4200, 120, 975, 255));
-    txtWaypointLon = addTextBox(client, "txtWaypointLon", twipsRect(5160, 120, 1215, 285));
-    Label4 = addLabel(client, "Label4", tr("Waypoint String:"), twipsRect(120, 600, 1455, 255));
-    txtGeneratedString = addTextBox(client, "txtGeneratedString", twipsRect(120, 840, 6255, 285));
+    Label1 = addLabel(client, "Label1", tr("Name:"));
+    txtWaypointName = addTextBox(client, "txtWaypointName");
+    Label2 = addLabel(client, "Label2", tr("Latitude:"));
+    txtWaypointLat = addTextBox(client, "txtWaypointLat");
+    Label3 = addLabel(client, "Label3", tr("Longitude:"));
+    txtWaypointLon = addTextBox(client, "txtWaypointLon");
+    Label4 = addLabel(client, "Label4", tr("Waypoint String:"));
+    txtGeneratedString = addTextBox(client, "txtGeneratedString");
 
-    layout::fitTextToWidth({Label1, Label2, Label3, Label4});
+    // The drawn margins, gaps and widths at 96 dpi are minimums: a larger font widens its column
+    // or row, and the input boxes share whatever room the window gains.
+    auto grid = new QGridLayout(client);
+    grid->setContentsMargins(px(120), px(120), px(6450 - 6375), px(1200 - 1125));
+    grid->setSpacing(0);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(txtWaypointName, 0, 1);
+    grid->addWidget(Label2, 0, 3);
+    grid->addWidget(txtWaypointLat, 0, 4);
+    grid->addWidget(Label3, 0, 6);
+    grid->addWidget(txtWaypointLon, 0, 7);
+    grid->addWidget(Label4, 2, 0, 1, 8);
+    grid->addWidget(txtGeneratedString, 3, 0, 1, 8);
+    grid->setColumnMinimumWidth(0, px(720 - 120));
+    grid->setColumnMinimumWidth(2, px(2040 - 1935));
+    grid->setColumnMinimumWidth(3, px(2880 - 2040));
+    grid->setColumnMinimumWidth(5, px(4200 - 4095));
+    grid->setColumnMinimumWidth(6, px(5160 - 4200));
+    for (const int column : {1, 4, 7})
+        grid->setColumnStretch(column, 1);
+    grid->setRowMinimumHeight(1, px(600 - 405));
+    grid->setRowMinimumHeight(2, px(840 - 600));
+    grid->setRowStretch(4, 1);
 
     // A hand-edited string would carry a stale checksum; it can still be selected and copied.
     txtGeneratedString->setReadOnly(true);
@@ -116,6 +142,31 @@ void frmGarminWaypoint::createControls()
     setTabOrder(txtWaypointLat, txtWaypointLon);
     setTabOrder(txtWaypointLon, txtGeneratedString);
     txtWaypointName->setFocus();
+
+    fitToFont();
+}
+
+void frmGarminWaypoint::fitToFont()
+{
+    for (QLabel *label : {Label1, Label2, Label3, Label4}) {
+        label->setFont(layout::captionFont());
+        // A space between a caption and its box, whatever the caption's width.
+        label->setContentsMargins(0, 0, label->fontMetrics().horizontalAdvance(u' '), 0);
+    }
+    const std::pair<QLineEdit *, QString> inputs[] = {{txtWaypointName, longestName},
+                                                      {txtWaypointLat, longestLatitude},
+                                                      {txtWaypointLon, longestLongitude}};
+    for (const auto &[box, longest] : inputs)
+        box->setMinimumWidth(qMax(layout::px(1215), layout::textBoxWidth(box, longest)));
+    for (QLineEdit *box : {txtWaypointName, txtWaypointLat, txtWaypointLon, txtGeneratedString})
+        box->setFixedHeight(qMax(layout::px(285), layout::textBoxHeight(box)));
+}
+
+void frmGarminWaypoint::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        fitToFont();
+    QMainWindow::changeEvent(event);
 }
 
 void frmGarminWaypoint::createMenus()

@@ -40,10 +40,13 @@ public slots:
 protected:
     // The port goes with the window, by Quit or by the close box alike.
     void closeEvent(QCloseEvent *event) override;
+    // Sizes follow the font, so a desktop font changed at run time is followed too.
+    void changeEvent(QEvent *event) override;
 
 private:
     void createControls();
     void createMenus();
+    void fitToFont();
 
     void closePort();
 

@@ -3,41 +3,70 @@
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
 
 frmWaypointAbout::frmWaypointAbout()
 {
     setObjectName(QStringLiteral("frmWaypointAbout"));
-    setAttribute(Qt::WA_DeleteOnClose);
+    layout::setUpReadingWindow(this);
     setWindowTitle(tr("About Waypoint"));
     setWindowIcon(pictures::programIcon());
 
-    auto image = new QLabel(this);
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(layout::twipsRect(120, 120, 450, 450));
-    image->setPixmap(pictures::satellite());
-    image->setAccessibleName(tr("A satellite over the Earth"));
+    using layout::px;
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(px(450), px(450));
+    Image1->setAccessibleName(tr("A satellite over the Earth"));
+    drawPicture();
 
-    struct Line
-    {
-        QRect geometry;
-        const char *name;
-        QString text;
+    const auto addLine = [this](const char *name, const QString &text) {
+        auto label = new QLabel(text, this);
+        label->setObjectName(QLatin1String(name));
+        return label;
     };
-    const Line lines[] = {
-        {layout::twipsRect(720, 240, 1815, 255), "Label1", tr("Pindrel V1.0")},
-        {layout::twipsRect(120, 720, 2415, 255), "Label2", tr("Written by the Pindrel developers")},
-        {layout::twipsRect(120, 960, 1815, 255), "Label4", tr("https://example.org/pindrel")},
-        {layout::twipsRect(120, 1200, 2175, 255), "Label3",
-         tr("Copyright © 2026 the Pindrel developers")},
+    QLabel *title = addLine("Label1", tr("Pindrel V1.0"));
+    const QList<QLabel *> credits = {
+        addLine("Label2", tr("Written by the Pindrel developers")),
+        addLine("Label4", tr("https://example.org/pindrel")),
+        addLine("Label3", tr("Copyright © 2026 the Pindrel developers")),
     };
-    QList<QLabel *> labels;
-    for (const Line &line : lines) {
-        auto label = new QLabel(line.text, this);
-        label->setObjectName(QLatin1String(line.name));
-        label->setGeometry(line.geometry);
-        labels << label;
+
+    // The name stands beside the picture, the credits below it one line apart; every text keeps
+    // the left margin from each edge of the window.
+    auto column = new QVBoxLayout(this);
+    const int margin = px(120);
+    column->setContentsMargins(margin, margin, margin, margin);
+    column->setSpacing(0);
+    auto top = new QHBoxLayout;
+    top->setSpacing(px(720 - 570));
+    top->addWidget(Image1);
+    top->addWidget(title, 1, Qt::AlignVCenter);
+    column->addLayout(top);
+    column->addSpacing(px(720 - 570));
+    for (QLabel *label : credits)
+        column->addWidget(label);
+    column->addStretch();
+    layout::setLineHeight(credits + QList<QLabel *>{title}, 240);
+
+    resize(qMax(px(2460), minimumSizeHint().width()), minimumSizeHint().height());
+}
+
+void frmWaypointAbout::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // A window moved to a screen of another scale gets a picture drawn for that scale.
+    if (QWindow *window = windowHandle()) {
+        connect(window, &QWindow::screenChanged, this, &frmWaypointAbout::drawPicture,
+                Qt::UniqueConnection);
     }
+    drawPicture();
+}
 
-    layout::showWhole(this, labels, QSize(layout::px(2460), layout::px(1485)));
+void frmWaypointAbout::drawPicture()
+{
+    Image1->setPixmap(pictures::satellite(devicePixelRatioF()));
 }

@@ -3,9 +3,11 @@
 #include <QList>
 #include <QRect>
 
+class QDialog;
 class QFont;
 class QLabel;
-class QWidget;
+class QLineEdit;
+class QString;
 
 namespace layout {
 
@@ -22,16 +24,21 @@ constexpr QRect twipsRect(int left, int top, int width, int height)
     return {px(left), px(top), px(width), px(height)};
 }
 
-// The bold 8.25-point caption font, with the nearest sans-serifs where it is missing.
+// The bold caption font, with the nearest sans-serifs where it is missing. It keeps the drawn
+// proportion to the application's font (8.25 points against 8), so it grows with the desktop's.
 QFont captionFont();
 
-// Gives the labels one font, just small enough that every text shows whole in its label's width:
-// the nearest fonts may run wider than the one the layout was drawn for.
-void fitTextToWidth(const QList<QLabel *> &labels);
+// The width a text box needs to show the text whole, at its own font and style.
+int textBoxWidth(const QLineEdit *box, const QString &text);
 
-// Widens each label just enough for its text, and the window just enough for its widest label,
-// keeping the right margin equal to the left one; the window is then fixed at that size. The
-// texts were laid out for a narrower font than most systems have.
-void showWhole(QWidget *window, const QList<QLabel *> &labels, QSize clientSize);
+// The height a text box needs to show a line of its font without clipping.
+int textBoxHeight(const QLineEdit *box);
+
+// Gives each label at least the drawn line height, more where its font needs it.
+void setLineHeight(const QList<QLabel *> &labels, int twips);
+
+// Makes a Help or About window: parentless and gone once closed, by its close box, Escape or
+// Ctrl+W; free to be resized or maximised like any window.
+void setUpReadingWindow(QDialog *window);
 
 } // namespace layout
