@@ -23,6 +23,7 @@ private slots:
     void openFailure_data();
     void openFailure();
     void failedWriteLeavesNoHalfRecordAndTheNextOneWorks();
+    void twoProgramsInOneFolderAddWholeRecords();
 
 private:
     QByteArray contents() const;
@@ -165,6 +166,21 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
     QCOMPARE(contents(), before);
     QVERIFY2(log.append("next", saveTime, saveDate), qPrintable(log.errorString()));
     QCOMPARE(contents(), before + WaypointLog::record("next", saveTime, saveDate));
+}
+
+void tst_WaypointLog::twoProgramsInOneFolderAddWholeRecords()
+{
+    WaypointLog first;
+    QVERIFY(first.open(m_path));
+    QVERIFY(first.append("first", saveTime, saveDate));
+    QVERIFY(first.append("first", saveTime, saveDate));
+    // A second program starts in the same folder and empties the log.
+    WaypointLog second;
+    QVERIFY(second.open(m_path));
+    QVERIFY(first.append("after", saveTime, saveDate));
+    QVERIFY(second.append("second", saveTime, saveDate));
+    QCOMPARE(contents(), WaypointLog::record("after", saveTime, saveDate) +
+                             WaypointLog::record("second", saveTime, saveDate));
 }
 
 QTEST_GUILESS_MAIN(tst_WaypointLog)

@@ -1,5 +1,6 @@
 #include "waypoint_log/waypointlog.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -15,13 +17,59 @@
 bool WaypointLog::open(const QString &path)
 {
     close();
-    m_file.setFileName(QFileInfo(path).absoluteFilePath());
-    // Unbuffered: a record that append() has accepted must not wait in a buffer of ours.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!openFile(QFileInfo(path).absoluteFilePath(), true))
+        return false;
+    m_committedSize = 0;
+    return true;
+}
+
+bool WaypointLog::openFile(const QString &path, bool empty)
+{
+    m_file.setFileName(path);
+    // Appending, so that records of two programs sharing the folder land whole, one after another,
+    // even after one of them has emptied the file. Unbuffered: a record that append() has accepted
+    // must not wait in a buffer of ours, and each goes out in one write.
+#ifdef Q_OS_WIN
+    // Qt opens files sharing read and write but not delete, so that nobody can delete or rename
+    // the log while it is open; but it only seeks to the end once and then writes at its own
+    // offset. Only a handle that may append and not write appends at the end on every write.
+    if (empty) {
+        QFile emptied(path);
+        if (!emptied.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            m_errorString = emptied.errorString();
+            return false;
+        }
+    }
+    const HANDLE handle =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                      FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        m_errorString = qt_error_string(int(::GetLastError()));
+        return false;
+    }
+    // Binary: the descriptor passes the record's bytes through unchanged.
+    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+    if (descriptor < 0) {
+        m_errorString = qt_error_string(errno);
+        ::CloseHandle(handle);
+        return false;
+    }
+    if (!m_file.open(descriptor, QIODevice::Append | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        m_errorString = m_file.errorString();
+        ::_close(descriptor);
+        return false;
+    }
+#else
+    QIODevice::OpenMode mode = QIODevice::Append | QIODevice::Unbuffered;
+    if (empty)
+        mode |= QIODevice::Truncate;
+    if (!m_file.open(mode)) {
         m_errorString = m_file.errorString();
         return false;
     }
-    m_committedSize = 0;
+#endif
     return true;
 }
 

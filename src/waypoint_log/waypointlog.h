@@ -37,6 +37,7 @@ public:
     static QByteArray record(const QByteArray &text, QTime time, QDate date);
 
 private:
+    bool openFile(const QString &path, bool empty);
     bool syncToDisk();
 
     QFile m_file;
