@@ -63,6 +63,8 @@ private slots:
     void saveWritesTheExactRecord();
     void saveReadsTheTimeBeforeTheDate();
     void fullDiskIsToldAndTheNextSaveTriesAgain();
+    void logGoneIsToldOnce_data();
+    void logGoneIsToldOnce();
     void startFailsWithAMessageAndAFailureStatus();
 
 private:
@@ -594,6 +596,29 @@ void tst_MainWindow::fullDiskIsToldAndTheNextSaveTriesAgain()
     QVERIFY2(m_messages.first().contains(u"waypoints.wpl"), qPrintable(m_messages.first()));
     QVERIFY2(m_messages.first().contains(qt_error_string(ENOSPC)), qPrintable(m_messages.first()));
     QVERIFY(m_window->isVisible());
+}
+
+void tst_MainWindow::logGoneIsToldOnce_data()
+{
+    QTest::addColumn<bool>("folderGone");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("log deleted") << false << "had gone";
+    QTest::newRow("folder gone") << true << "could not be saved";
+}
+
+void tst_MainWindow::logGoneIsToldOnce()
+{
+    QFETCH(bool, folderGone);
+    QFETCH(QString, told);
+    const QString path = m_dir->filePath(QStringLiteral("waypoints.wpl"));
+    QVERIFY(folderGone ? m_dir->remove() : QFile::remove(path));
+    trigger("mnuSave");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(told), qPrintable(m_messages.first()));
+    QVERIFY2(m_messages.first().contains(path), qPrintable(m_messages.first()));
+    QCOMPARE(QFile::exists(path), !folderGone);
+    trigger("mnuSave");
+    QCOMPARE(m_messages.size(), folderGone ? 2 : 1);
 }
 
 void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()

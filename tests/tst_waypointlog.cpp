@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
 
 class tst_WaypointLog : public QObject
@@ -24,6 +25,9 @@ private slots:
     void openFailure();
     void failedWriteLeavesNoHalfRecordAndTheNextOneWorks();
     void twoProgramsInOneFolderAddWholeRecords();
+    void logGoneBetweenSaves_data();
+    void logGoneBetweenSaves();
+    void folderGoneFailsTheSave();
 
 private:
     QByteArray contents() const;
@@ -181,6 +185,62 @@ void tst_WaypointLog::twoProgramsInOneFolderAddWholeRecords()
     QVERIFY(second.append("second", saveTime, saveDate));
     QCOMPARE(contents(), WaypointLog::record("after", saveTime, saveDate) +
                              WaypointLog::record("second", saveTime, saveDate));
+}
+
+void tst_WaypointLog::logGoneBetweenSaves_data()
+{
+    QTest::addColumn<QString>("mishap");
+    QTest::addColumn<WaypointLog::Found>("found");
+    QTest::addColumn<QByteArray>("kept");
+    QTest::newRow("deleted") << "rm" << WaypointLog::Found::Nothing << QByteArray();
+    QTest::newRow("renamed") << "mv" << WaypointLog::Found::Nothing << QByteArray();
+    QTest::newRow("replaced") << "mv over" << WaypointLog::Found::OtherFile
+                              << QByteArray("theirs\n");
+}
+
+void tst_WaypointLog::logGoneBetweenSaves()
+{
+    QFETCH(QString, mishap);
+    QFETCH(WaypointLog::Found, found);
+    QFETCH(QByteArray, kept);
+    WaypointLog log;
+    QVERIFY(log.open(m_path));
+    QVERIFY(log.append("first", saveTime, saveDate));
+    const QByteArray first = contents();
+    const QString aside = m_path + QStringLiteral(".old");
+    if (mishap == u"rm")
+        QVERIFY(QFile::remove(m_path));
+    else if (mishap == u"mv")
+        QVERIFY(QFile::rename(m_path, aside));
+    else {
+        QFile theirs(aside);
+        QVERIFY(theirs.open(QIODevice::WriteOnly) && theirs.write(kept) == kept.size());
+        theirs.close();
+        QVERIFY(std::rename(QFile::encodeName(aside), QFile::encodeName(m_path)) == 0);
+    }
+
+    QVERIFY2(log.append(example, saveTime, saveDate), qPrintable(log.errorString()));
+    QCOMPARE(log.found(), found);
+    QVERIFY(log.append("next", saveTime, saveDate));
+    QCOMPARE(log.found(), WaypointLog::Found::Log);
+    QCOMPARE(contents(), kept + WaypointLog::record(example, saveTime, saveDate) +
+                             WaypointLog::record("next", saveTime, saveDate));
+    if (mishap == u"mv") {
+        QFile old(aside);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), first);
+    }
+}
+
+void tst_WaypointLog::folderGoneFailsTheSave()
+{
+    WaypointLog log;
+    QVERIFY(log.open(m_path));
+    QVERIFY(m_dir->remove());
+    QVERIFY(!log.append(example, saveTime, saveDate));
+    QVERIFY(!log.errorString().isEmpty());
+    QCOMPARE(log.filePath(), m_path);
+    QVERIFY(!QFile::exists(m_path));
 }
 
 QTEST_GUILESS_MAIN(tst_WaypointLog)

@@ -203,10 +203,24 @@ void frmGarminWaypoint::mnuSave_Click()
     // Two readings of the clock, time first.
     const QTime time = m_services.clock.time();
     const QDate date = m_services.clock.date();
-    if (!m_log.append(text, time, date)) {
-        m_services.message(this, tr("The waypoint string could not be saved to %1.\n\n%2")
-                                     .arg(m_log.filePath(), m_log.errorString()));
+    const bool saved = m_log.append(text, time, date);
+    QStringList told;
+    if (m_log.found() == WaypointLog::Found::Nothing) {
+        told << tr("The log file %1 had gone: it was deleted or moved while Pindrel was running. "
+                   "A new one was started there.")
+                    .arg(m_log.filePath());
+    } else if (m_log.found() == WaypointLog::Found::OtherFile) {
+        told << tr("The log file %1 had gone: another file was put in its place while Pindrel "
+                   "was running. A new log was started at the end of that file, whose contents "
+                   "were kept.")
+                    .arg(m_log.filePath());
     }
+    if (!saved) {
+        told << tr("The waypoint string could not be saved to %1.\n\n%2")
+                    .arg(m_log.filePath(), m_log.errorString());
+    }
+    if (!told.isEmpty())
+        m_services.message(this, told.join(u"\n\n"));
 }
 
 void frmGarminWaypoint::mnuQuit_Click()

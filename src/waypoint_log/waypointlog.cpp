@@ -11,13 +11,16 @@
 #include <fcntl.h>
 #include <io.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 bool WaypointLog::open(const QString &path)
 {
     close();
-    if (!openFile(QFileInfo(path).absoluteFilePath(), true))
+    m_path = QFileInfo(path).absoluteFilePath();
+    m_isOpen = openFile(m_path, true);
+    if (!m_isOpen)
         return false;
     m_committedSize = 0;
     return true;
@@ -75,9 +78,22 @@ bool WaypointLog::openFile(const QString &path, bool empty)
 
 bool WaypointLog::append(const QByteArray &text, QTime time, QDate date)
 {
-    if (!m_file.isOpen()) {
+    m_found = Found::Log;
+    if (!isOpen()) {
         m_errorString = QFile::tr("The file is not open.");
         return false;
+    }
+    if (!stillAtPath()) {
+        // Records written to a file nobody can reach any more would be lost.
+        m_file.close();
+        m_found = QFileInfo::exists(m_path) ? Found::OtherFile : Found::Nothing;
+        if (!openFile(m_path, false)) {
+            m_found = Found::Log;
+            m_errorString = QFile::tr("The log had gone, and a new one could not be started: %1")
+                                .arg(m_errorString);
+            return false;
+        }
+        m_committedSize = m_file.size();
     }
     const QByteArray bytes = record(text, time, date);
     errno = 0;
@@ -102,11 +118,21 @@ bool WaypointLog::append(const QByteArray &text, QTime time, QDate date)
 void WaypointLog::close()
 {
     m_file.close();
+    m_isOpen = false;
 }
 
-QString WaypointLog::filePath() const
+bool WaypointLog::stillAtPath() const
 {
-    return m_file.fileName();
+#ifdef Q_OS_WIN
+    // Nobody can delete or rename the file while we hold it open (see openFile()).
+    return m_file.isOpen();
+#else
+    struct stat opened = {};
+    struct stat atPath = {};
+    return m_file.isOpen() && ::fstat(m_file.handle(), &opened) == 0 &&
+           ::stat(QFile::encodeName(m_path).constData(), &atPath) == 0 &&
+           opened.st_dev == atPath.st_dev && opened.st_ino == atPath.st_ino;
+#endif
 }
 
 QByteArray WaypointLog::record(const QByteArray &text, QTime time, QDate date)
