@@ -23,6 +23,7 @@ private slots:
     void eachRecordIsInTheFileWhenAppendReturns();
     void openFailure_data();
     void openFailure();
+    void failedWriteLeavesNoHalfRecordAndTheNextOneWorks_data();
     void failedWriteLeavesNoHalfRecordAndTheNextOneWorks();
     void twoProgramsInOneFolderAddWholeRecords();
     void logGoneBetweenSaves_data();
@@ -148,28 +149,61 @@ void tst_WaypointLog::openFailure()
     QVERIFY(!log.append(example, saveTime, saveDate));
 }
 
+namespace {
+
+int otherProgram = -1;
+rlimit unlimited = {};
+
+// Runs inside the write that went past the limit: another program adds a record right after
+// the part that this one wrote.
+void otherProgramAppends(int)
+{
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    [[maybe_unused]] const auto written = ::write(otherProgram, "other\r\n", 7);
+}
+
+} // namespace
+
+void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks_data()
+{
+    QTest::addColumn<bool>("otherAppends");
+    QTest::newRow("alone") << false;
+    QTest::newRow("another program appends after it") << true;
+}
+
 void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
 {
+    QFETCH(bool, otherAppends);
     WaypointLog log;
     QVERIFY(log.open(m_path));
     QVERIFY(log.append(example, saveTime, saveDate));
     const QByteArray before = contents();
+    QFile other(m_path);
+    QVERIFY(other.open(QIODevice::Append | QIODevice::Unbuffered));
+    otherProgram = other.handle();
+    if (otherAppends)
+        std::signal(SIGXFSZ, otherProgramAppends);
 
     // Room for only part of the next record, as on a disk that fills up in the middle of it.
-    rlimit saved{};
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
-    rlimit tight = saved;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    rlimit tight = unlimited;
     tight.rlim_cur = rlim_t(before.size() + 10);
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &tight) == 0);
     const bool appended = log.append(example, saveTime, saveDate);
     const QString reason = log.errorString();
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    std::signal(SIGXFSZ, SIG_IGN);
 
     QVERIFY(!appended);
     QVERIFY(!reason.isEmpty());
-    QCOMPARE(contents(), before);
+    const QByteArray after =
+        otherAppends
+            ? before + WaypointLog::record(example, saveTime, saveDate).left(10) + "other\r\n"
+            : before;
+    QCOMPARE(contents(), after);
+    QCOMPARE(reason.contains(u"partial record"), otherAppends);
     QVERIFY2(log.append("next", saveTime, saveDate), qPrintable(log.errorString()));
-    QCOMPARE(contents(), before + WaypointLog::record("next", saveTime, saveDate));
+    QCOMPARE(contents(), after + WaypointLog::record("next", saveTime, saveDate));
 }
 
 void tst_WaypointLog::twoProgramsInOneFolderAddWholeRecords()

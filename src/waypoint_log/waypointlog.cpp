@@ -20,10 +20,7 @@ bool WaypointLog::open(const QString &path)
     close();
     m_path = QFileInfo(path).absoluteFilePath();
     m_isOpen = openFile(m_path, true);
-    if (!m_isOpen)
-        return false;
-    m_committedSize = 0;
-    return true;
+    return m_isOpen;
 }
 
 bool WaypointLog::openFile(const QString &path, bool empty)
@@ -93,26 +90,57 @@ bool WaypointLog::append(const QByteArray &text, QTime time, QDate date)
                                 .arg(m_errorString);
             return false;
         }
-        m_committedSize = m_file.size();
     }
     const QByteArray bytes = record(text, time, date);
+    const qint64 sizeBefore = fileSize();
     errno = 0;
-    const bool written = m_file.write(bytes) == bytes.size();
-    if (!written) {
+    const qint64 written = m_file.write(bytes);
+    if (written != bytes.size()) {
         // A short write leaves no error of Qt's own; the system's reason is still in errno.
         m_errorString = m_file.error() != QFileDevice::NoError || errno == 0
                             ? m_file.errorString()
                             : qt_error_string(errno);
     }
-    if (written && syncToDisk()) {
-        m_committedSize += bytes.size();
-        return true;
-    }
-    // Leave no half record behind, so that the next save starts on a record boundary.
-    m_file.resize(m_committedSize);
-    m_file.seek(m_committedSize);
     m_file.unsetError();
+    if (written == bytes.size() && syncToDisk())
+        return true;
+    // Leave no half record behind, so that the next save starts on a record boundary.
+    if (written > 0 && !cutBack(sizeBefore, written)) {
+        m_errorString += QLatin1String("\n\n") +
+                         QFile::tr("The log may now end in a partial record, or hold one "
+                                   "before the records that another program added after it.");
+    }
     return false;
+}
+
+qint64 WaypointLog::fileSize() const
+{
+#ifdef Q_OS_WIN
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(reinterpret_cast<HANDLE>(::_get_osfhandle(m_file.handle())), &size))
+        return -1;
+    return size.QuadPart;
+#else
+    struct stat status = {};
+    if (::fstat(m_file.handle(), &status) != 0)
+        return -1;
+    return status.st_size;
+#endif
+}
+
+bool WaypointLog::cutBack(qint64 sizeBefore, qint64 written)
+{
+    // Only while the file ends with what this save wrote: whatever came after it is another
+    // program's records, and cutting at a size of our own would take them too.
+    if (sizeBefore < 0 || fileSize() != sizeBefore + written)
+        return false;
+#ifdef Q_OS_WIN
+    // Our handle may only append; a cut needs one that may write. Qt's shares as ours does.
+    QFile file(m_path);
+    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) && file.resize(sizeBefore);
+#else
+    return ::ftruncate(m_file.handle(), sizeBefore) == 0;
+#endif
 }
 
 void WaypointLog::close()

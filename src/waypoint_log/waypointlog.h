@@ -35,7 +35,8 @@ public:
     // Writes one record, in one write, and syncs it to disk. The record goes to the file at the
     // log's path, even when that is no longer the file opened (see found()). On failure the file
     // is cut back to the records before it, errorString() says why, and the next append tries
-    // again.
+    // again. When that cut cannot be made, errorString() says that the log may hold a partial
+    // record.
     bool append(const QByteArray &text, QTime time, QDate date);
     Found found() const { return m_found; }
 
@@ -54,12 +55,13 @@ public:
 private:
     bool openFile(const QString &path, bool empty);
     bool stillAtPath() const;
+    qint64 fileSize() const;
+    bool cutBack(qint64 sizeBefore, qint64 written);
     bool syncToDisk();
 
     QString m_path;
     bool m_isOpen = false;
     QFile m_file;
     Found m_found = Found::Log;
-    qint64 m_committedSize = 0;
     QString m_errorString;
 };
