@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QSerialPort>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -58,6 +59,7 @@ private slots:
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
+    void quitWithABacklogShowsProgressAndCanBeGivenUp();
 
     void saveWritesTheExactRecord_data();
     void saveWritesTheExactRecord();
@@ -66,6 +68,17 @@ private slots:
     void logGoneIsToldOnce_data();
     void logGoneIsToldOnce();
     void startFailsWithAMessageAndAFailureStatus();
+
+signals:
+    void painted();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            emit painted();
+        return QObject::eventFilter(watched, event);
+    }
 
 private:
     template <typename T>
@@ -522,6 +535,7 @@ void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte()
     else
         m_window->close();
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
+    QVERIFY(m_messages.isEmpty());
     const QByteArray received = m_pty->receive(32767 + 4);
     QCOMPARE(received.size(), 32767 + 4);
     QCOMPARE(QString::fromLatin1(received), generated());
@@ -543,6 +557,59 @@ void tst_MainWindow::quitClosesThePortThenTheLogThenTheWindow()
     QVERIFY(logOpen);
     QVERIFY(!logIsOpen());
     QVERIFY(!m_window->isVisible());
+}
+
+void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
+{
+    type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    // Minutes at 4800 baud, for a receiver that reads nothing.
+    m_pty->setReading(false);
+    for (int i = 0; i < 4; ++i)
+        trigger("mnuSendString");
+    const qint64 sent = 4 * (32767 + 4);
+
+    auto port = child<QSerialPort>("MSComm1");
+    int paints = 0;
+    int paintsWhileWaiting = -1;
+    qint64 queued = -1;
+    qint64 stuck = -1;
+    QString shown;
+    QObject watcher; // Disconnects, whatever way this test ends.
+    QTimer poll;
+    poll.setInterval(50);
+    connect(&poll, &QTimer::timeout, &watcher, [&] {
+        auto progress = m_window->findChild<QProgressDialog *>(QStringLiteral("frmClosingPort"));
+        if (!progress || !progress->isVisible())
+            return;
+        if (paintsWhileWaiting < 0)
+            paintsWhileWaiting = paints;
+        m_window->update();
+        // Give up once the line has taken all it will and the window has painted meanwhile.
+        if (paints > paintsWhileWaiting && port->bytesToWrite() == stuck) {
+            queued = port->bytesToWrite();
+            shown = progress->labelText();
+            QTest::keyClick(progress, Qt::Key_Escape);
+        }
+        stuck = port->bytesToWrite();
+    });
+    m_window->installEventFilter(this);
+    connect(this, &tst_MainWindow::painted, &watcher, [&] { ++paints; });
+    poll.start();
+    trigger("mnuQuit");
+    poll.stop();
+    m_window->removeEventFilter(this);
+
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!port->isOpen());
+    QVERIFY2(shown.contains(QString::number(queued)), qPrintable(shown));
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(m_portPath), qPrintable(m_messages.first()));
+    QVERIFY2(m_messages.first().contains(QString::number(queued)), qPrintable(m_messages.first()));
+    // What the line had taken but not yet sent was thrown away, not left to go out later.
+    m_pty->setReading(true);
+    QVERIFY(m_pty->receiveFor(300).size() < sent - queued);
 }
 
 void tst_MainWindow::saveWritesTheExactRecord_data()

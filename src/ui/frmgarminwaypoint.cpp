@@ -3,6 +3,7 @@
 #include "gps_link/gpslink.h"
 #include "platform/eightbit.h"
 #include "sentence/waypointsentence.h"
+#include "ui/frmclosingport.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointhelp.h"
 #include "ui/layout.h"
@@ -10,7 +11,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -232,16 +232,31 @@ void frmGarminWaypoint::mnuQuit_Click()
 
 void frmGarminWaypoint::closeEvent(QCloseEvent *event)
 {
+    // A close that is already waiting for the port closes the window when it is done.
+    if (m_closingPort) {
+        event->ignore();
+        return;
+    }
     closePort();
     QMainWindow::closeEvent(event);
 }
 
 void frmGarminWaypoint::closePort()
 {
-    if (!m_link->isOpen())
+    if (!m_link->isOpen() || m_closingPort)
         return;
-    // Bytes already sent may take a while to leave at 4800 baud.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_link->closeIfOpen();
-    QGuiApplication::restoreOverrideCursor();
+    // Bytes already sent may take minutes to leave at 4800 baud; the window goes on painting
+    // meanwhile, but takes no more commands.
+    m_closingPort = true;
+    menuBar()->setEnabled(false);
+    const qint64 unsent = frmClosingPort::closeWhenSent(m_link, this);
+    menuBar()->setEnabled(true);
+    m_closingPort = false;
+    if (unsent > 0) {
+        m_services.message(this,
+                           tr("The serial port %1 was closed before everything had gone "
+                              "out: %n byte(s) were not sent.",
+                              nullptr, int(qMin<qint64>(unsent, std::numeric_limits<int>::max())))
+                               .arg(m_link->portName()));
+    }
 }
