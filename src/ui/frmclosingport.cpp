@@ -17,11 +17,16 @@ QString duration(qint64 ms)
 {
     const qint64 seconds = (ms + 999) / 1000;
     if (seconds < 60)
-        return frmClosingPort::tr("%n second(s)", nullptr, int(seconds));
+        return frmClosingPort::tr("%1 s").arg(seconds);
     return frmClosingPort::tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
 }
 
 } // namespace
+
+QString frmClosingPort::byteCount(qint64 bytes)
+{
+    return bytes == 1 ? tr("1 byte") : tr("%1 bytes").arg(bytes);
+}
 
 qint64 frmClosingPort::closeWhenSent(GpsLink *link, QWidget *parent)
 {
@@ -63,9 +68,8 @@ frmClosingPort::frmClosingPort(GpsLink *link, qint64 pending, QWidget *parent)
 
 void frmClosingPort::showLeft(qint64 bytesLeft)
 {
-    setLabelText(tr("Sending to the receiver on %1 before closing.\n"
-                    "%n byte(s) left, about %2.",
-                    nullptr, int(bytesLeft))
-                     .arg(m_link->portName(), duration(GpsLink::transmitMs(bytesLeft))));
+    setLabelText(tr("Sending to the receiver on %1 before closing.\n%2 left, about %3.")
+                     .arg(m_link->portName(), byteCount(bytesLeft),
+                          duration(GpsLink::transmitMs(bytesLeft))));
     setValue(int(1000 - qMin(bytesLeft, m_pending) * 1000 / m_pending));
 }

@@ -15,6 +15,8 @@ public:
     // Closes the link once what was sent has gone, keeping the event loop running meanwhile,
     // and returns how many bytes were not sent.
     static qint64 closeWhenSent(GpsLink *link, QWidget *parent);
+    // "1 byte", "12 bytes".
+    static QString byteCount(qint64 bytes);
 
 private:
     frmClosingPort(GpsLink *link, qint64 pending, QWidget *parent);

@@ -253,10 +253,8 @@ void frmGarminWaypoint::closePort()
     menuBar()->setEnabled(true);
     m_closingPort = false;
     if (unsent > 0) {
-        m_services.message(this,
-                           tr("The serial port %1 was closed before everything had gone "
-                              "out: %n byte(s) were not sent.",
-                              nullptr, int(qMin<qint64>(unsent, std::numeric_limits<int>::max())))
-                               .arg(m_link->portName()));
+        m_services.message(this, tr("The serial port %1 was closed before everything had gone "
+                                    "out: %2 were not sent.")
+                                     .arg(m_link->portName(), frmClosingPort::byteCount(unsent)));
     }
 }
