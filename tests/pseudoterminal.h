@@ -35,8 +35,7 @@ public:
     // Runs the event loop for a while and returns whatever arrived meanwhile.
     QByteArray receiveFor(int ms);
 
-    // A receiver that stops reading, or starts again: unread bytes fill the line's buffers and
-    // the writer stalls.
+    // A receiver that stops reading: unread bytes fill the line's buffers, and the writer stalls.
     void setReading(bool reading) { m_reading = reading; }
 
     // The far side goes away, as when a receiver is unplugged.

@@ -18,7 +18,6 @@ private slots:
     void sendsTheSameBytesTwice();
     void closeWaitsForEveryAcceptedByte();
     void closingIsSafeTwice();
-    void givingUpCountsAndDiscardsWhatIsLeft();
     void openFailureLeavesThePortClosed_data();
     void openFailureLeavesThePortClosed();
     void hangUpClosesOnceAndReopenWorks();
@@ -85,49 +84,22 @@ void tst_GpsLink::closeWaitsForEveryAcceptedByte()
 {
     const QByteArray longest = QByteArray("$GPWPL,1,N,2,W,") + QByteArray(32751, 'Q') + "*00\r\n";
     GpsLink link(m_portPath);
-    QSignalSpy closed(&link, &GpsLink::closed);
     QVERIFY(link.open());
     link.send(longest);
     link.closeWhenSent();
-    QVERIFY(closed.wait(10000));
-    QCOMPARE(closed.first().first().toLongLong(), 0);
-    QVERIFY(!link.isOpen());
+    QTRY_VERIFY(!link.isOpen());
     QCOMPARE(m_pty->receive(longest.size()), longest);
 }
 
 void tst_GpsLink::closingIsSafeTwice()
 {
     GpsLink link(m_portPath);
-    QSignalSpy closed(&link, &GpsLink::closed);
     link.closeWhenSent();
-    QCOMPARE(closed.size(), 1);
     QVERIFY(link.open());
     link.closeWhenSent();
     link.closeWhenSent();
-    QVERIFY(closed.wait(5000));
-    QCOMPARE(closed.size(), 2);
-    QVERIFY(!link.isOpen());
+    QTRY_VERIFY(!link.isOpen());
     QVERIFY2(link.open(), qPrintable(link.errorString()));
-}
-
-void tst_GpsLink::givingUpCountsAndDiscardsWhatIsLeft()
-{
-    const QByteArray longest = QByteArray("$GPWPL,1,N,2,W,") + QByteArray(32751, 'Q') + "*00\r\n";
-    GpsLink link(m_portPath);
-    QSignalSpy closed(&link, &GpsLink::closed);
-    QVERIFY(link.open());
-    m_pty->setReading(false);
-    link.send(longest);
-    link.send(longest);
-    link.closeWhenSent();
-    QVERIFY(link.isClosing());
-    const qint64 left = link.bytesToSend();
-    QVERIFY(left > 0);
-    link.giveUp();
-    QCOMPARE(closed.size(), 1);
-    QCOMPARE(closed.first().first().toLongLong(), left);
-    QVERIFY(!link.isOpen());
-    QVERIFY(!link.isClosing());
 }
 
 void tst_GpsLink::openFailureLeavesThePortClosed_data()

@@ -69,15 +69,11 @@ private slots:
     void logGoneIsToldOnce();
     void startFailsWithAMessageAndAFailureStatus();
 
-signals:
-    void painted();
-
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
-            emit painted();
-        return QObject::eventFilter(watched, event);
+        m_paints += event->type() == QEvent::Paint;
+        return false;
     }
 
 private:
@@ -111,6 +107,7 @@ private:
     QTime m_time{14, 5, 9};
     QDate m_date{2004, 3, 9};
     QString m_startDir;
+    int m_paints = 0;
 };
 
 namespace {
@@ -564,52 +561,41 @@ void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
     type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
     trigger("mnuMakeString");
     trigger("mnuOpenPort");
-    // Minutes at 4800 baud, for a receiver that reads nothing.
-    m_pty->setReading(false);
+    m_pty->setReading(false); // Minutes at 4800 baud, for a receiver that reads nothing.
     for (int i = 0; i < 4; ++i)
         trigger("mnuSendString");
-    const qint64 sent = 4 * (32767 + 4);
-
     auto port = child<QSerialPort>("MSComm1");
-    int paints = 0;
-    int paintsWhileWaiting = -1;
-    qint64 queued = -1;
-    qint64 stuck = -1;
+    qint64 left = -1;
+    int paintsBefore = -1;
     QString shown;
-    QObject watcher; // Disconnects, whatever way this test ends.
     QTimer poll;
-    poll.setInterval(50);
-    connect(&poll, &QTimer::timeout, &watcher, [&] {
+    connect(&poll, &QTimer::timeout, &poll, [&] {
         auto progress = m_window->findChild<QProgressDialog *>(QStringLiteral("frmClosingPort"));
         if (!progress || !progress->isVisible())
             return;
-        if (paintsWhileWaiting < 0)
-            paintsWhileWaiting = paints;
         m_window->update();
-        // Give up once the line has taken all it will and the window has painted meanwhile.
-        if (paints > paintsWhileWaiting && port->bytesToWrite() == stuck) {
-            queued = port->bytesToWrite();
+        // Give up once the line has taken all it will, and the window has painted meanwhile.
+        if (paintsBefore >= 0 && m_paints > paintsBefore && port->bytesToWrite() == left) {
             shown = progress->labelText();
-            QTest::keyClick(progress, Qt::Key_Escape);
+            return QTest::keyClick(progress, Qt::Key_Escape);
         }
-        stuck = port->bytesToWrite();
+        paintsBefore = paintsBefore < 0 ? m_paints : paintsBefore;
+        left = port->bytesToWrite();
     });
     m_window->installEventFilter(this);
-    connect(this, &tst_MainWindow::painted, &watcher, [&] { ++paints; });
-    poll.start();
+    poll.start(50);
     trigger("mnuQuit");
-    poll.stop();
     m_window->removeEventFilter(this);
 
     QVERIFY(!m_window->isVisible());
-    QVERIFY(!port->isOpen());
-    QVERIFY2(shown.contains(QString::number(queued)), qPrintable(shown));
+    QVERIFY(shown.contains(QString::number(left)));
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.first().contains(m_portPath), qPrintable(m_messages.first()));
-    QVERIFY2(m_messages.first().contains(QString::number(queued)), qPrintable(m_messages.first()));
+    QVERIFY2(m_messages.first().contains(m_portPath) &&
+                 m_messages.first().contains(QString::number(left)),
+             qPrintable(m_messages.first()));
     // What the line had taken but not yet sent was thrown away, not left to go out later.
     m_pty->setReading(true);
-    QVERIFY(m_pty->receiveFor(300).size() < sent - queued);
+    QVERIFY(m_pty->receiveFor(300).size() < 4 * (32767 + 4) - left);
 }
 
 void tst_MainWindow::saveWritesTheExactRecord_data()
@@ -681,9 +667,8 @@ void tst_MainWindow::logGoneIsToldOnce()
     QVERIFY(folderGone ? m_dir->remove() : QFile::remove(path));
     trigger("mnuSave");
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.first().contains(told), qPrintable(m_messages.first()));
-    QVERIFY2(m_messages.first().contains(path), qPrintable(m_messages.first()));
-    QCOMPARE(QFile::exists(path), !folderGone);
+    QVERIFY2(m_messages.first().contains(told) && m_messages.first().contains(path),
+             qPrintable(m_messages.first()));
     trigger("mnuSave");
     QCOMPARE(m_messages.size(), folderGone ? 2 : 1);
 }

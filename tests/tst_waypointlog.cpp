@@ -5,7 +5,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <cstdio>
 #include <sys/resource.h>
 
 class tst_WaypointLog : public QObject
@@ -28,7 +27,6 @@ private slots:
     void twoProgramsInOneFolderAddWholeRecords();
     void logGoneBetweenSaves_data();
     void logGoneBetweenSaves();
-    void folderGoneFailsTheSave();
 
 private:
     QByteArray contents() const;
@@ -149,21 +147,6 @@ void tst_WaypointLog::openFailure()
     QVERIFY(!log.append(example, saveTime, saveDate));
 }
 
-namespace {
-
-int otherProgram = -1;
-rlimit unlimited = {};
-
-// Runs inside the write that went past the limit: another program adds a record right after
-// the part that this one wrote.
-void otherProgramAppends(int)
-{
-    ::setrlimit(RLIMIT_FSIZE, &unlimited);
-    [[maybe_unused]] const auto written = ::write(otherProgram, "other\r\n", 7);
-}
-
-} // namespace
-
 void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks_data()
 {
     QTest::addColumn<bool>("otherAppends");
@@ -178,21 +161,27 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
     QVERIFY(log.open(m_path));
     QVERIFY(log.append(example, saveTime, saveDate));
     const QByteArray before = contents();
-    QFile other(m_path);
-    QVERIFY(other.open(QIODevice::Append | QIODevice::Unbuffered));
-    otherProgram = other.handle();
-    if (otherAppends)
-        std::signal(SIGXFSZ, otherProgramAppends);
+    static QFile other;
+    static rlimit saved = {};
+    other.setFileName(m_path);
+    // Inside the write that goes past the limit, another program adds a record after our part.
+    if (otherAppends && other.open(QIODevice::Append | QIODevice::Unbuffered)) {
+        std::signal(SIGXFSZ, [](int) {
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            [[maybe_unused]] const auto written = ::write(other.handle(), "other\r\n", 7);
+        });
+    }
 
     // Room for only part of the next record, as on a disk that fills up in the middle of it.
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
-    rlimit tight = unlimited;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    rlimit tight = saved;
     tight.rlim_cur = rlim_t(before.size() + 10);
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &tight) == 0);
     const bool appended = log.append(example, saveTime, saveDate);
     const QString reason = log.errorString();
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
     std::signal(SIGXFSZ, SIG_IGN);
+    other.close();
 
     QVERIFY(!appended);
     QVERIFY(!reason.isEmpty());
@@ -209,13 +198,10 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
 void tst_WaypointLog::twoProgramsInOneFolderAddWholeRecords()
 {
     WaypointLog first;
-    QVERIFY(first.open(m_path));
-    QVERIFY(first.append("first", saveTime, saveDate));
-    QVERIFY(first.append("first", saveTime, saveDate));
+    QVERIFY(first.open(m_path) && first.append("first", saveTime, saveDate));
     // A second program starts in the same folder and empties the log.
     WaypointLog second;
-    QVERIFY(second.open(m_path));
-    QVERIFY(first.append("after", saveTime, saveDate));
+    QVERIFY(second.open(m_path) && first.append("after", saveTime, saveDate));
     QVERIFY(second.append("second", saveTime, saveDate));
     QCOMPARE(contents(), WaypointLog::record("after", saveTime, saveDate) +
                              WaypointLog::record("second", saveTime, saveDate));
@@ -223,58 +209,29 @@ void tst_WaypointLog::twoProgramsInOneFolderAddWholeRecords()
 
 void tst_WaypointLog::logGoneBetweenSaves_data()
 {
-    QTest::addColumn<QString>("mishap");
-    QTest::addColumn<WaypointLog::Found>("found");
-    QTest::addColumn<QByteArray>("kept");
-    QTest::newRow("deleted") << "rm" << WaypointLog::Found::Nothing << QByteArray();
-    QTest::newRow("renamed") << "mv" << WaypointLog::Found::Nothing << QByteArray();
-    QTest::newRow("replaced") << "mv over" << WaypointLog::Found::OtherFile
-                              << QByteArray("theirs\n");
+    QTest::addColumn<bool>("renamed");
+    QTest::addColumn<QByteArray>("theirs");
+    QTest::newRow("deleted") << false << QByteArray();
+    QTest::newRow("renamed") << true << QByteArray();
+    QTest::newRow("replaced") << true << QByteArray("theirs\n");
 }
 
 void tst_WaypointLog::logGoneBetweenSaves()
 {
-    QFETCH(QString, mishap);
-    QFETCH(WaypointLog::Found, found);
-    QFETCH(QByteArray, kept);
+    QFETCH(bool, renamed);
+    QFETCH(QByteArray, theirs);
     WaypointLog log;
-    QVERIFY(log.open(m_path));
-    QVERIFY(log.append("first", saveTime, saveDate));
-    const QByteArray first = contents();
-    const QString aside = m_path + QStringLiteral(".old");
-    if (mishap == u"rm")
-        QVERIFY(QFile::remove(m_path));
-    else if (mishap == u"mv")
-        QVERIFY(QFile::rename(m_path, aside));
-    else {
-        QFile theirs(aside);
-        QVERIFY(theirs.open(QIODevice::WriteOnly) && theirs.write(kept) == kept.size());
-        theirs.close();
-        QVERIFY(std::rename(QFile::encodeName(aside), QFile::encodeName(m_path)) == 0);
-    }
+    QVERIFY(log.open(m_path) && log.append("first", saveTime, saveDate));
+    QVERIFY(renamed ? QFile::rename(m_path, m_path + QStringLiteral(".old"))
+                    : QFile::remove(m_path));
+    QFile other(m_path);
+    QVERIFY(theirs.isEmpty() ||
+            (other.open(QIODevice::NewOnly | QIODevice::Unbuffered) && other.write(theirs) > 0));
 
     QVERIFY2(log.append(example, saveTime, saveDate), qPrintable(log.errorString()));
-    QCOMPARE(log.found(), found);
-    QVERIFY(log.append("next", saveTime, saveDate));
-    QCOMPARE(log.found(), WaypointLog::Found::Log);
-    QCOMPARE(contents(), kept + WaypointLog::record(example, saveTime, saveDate) +
-                             WaypointLog::record("next", saveTime, saveDate));
-    if (mishap == u"mv") {
-        QFile old(aside);
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), first);
-    }
-}
-
-void tst_WaypointLog::folderGoneFailsTheSave()
-{
-    WaypointLog log;
-    QVERIFY(log.open(m_path));
-    QVERIFY(m_dir->remove());
-    QVERIFY(!log.append(example, saveTime, saveDate));
-    QVERIFY(!log.errorString().isEmpty());
-    QCOMPARE(log.filePath(), m_path);
-    QVERIFY(!QFile::exists(m_path));
+    QCOMPARE(log.found(),
+             theirs.isEmpty() ? WaypointLog::Found::Nothing : WaypointLog::Found::OtherFile);
+    QCOMPARE(contents(), theirs + WaypointLog::record(example, saveTime, saveDate));
 }
 
 QTEST_GUILESS_MAIN(tst_WaypointLog)
