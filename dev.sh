@@ -17,7 +17,7 @@ package_packages=(dpkg-dev file)
 build_dir=build
 
 usage() {
-    echo "usage: $0 run [pindrel's options]|test|package" >&2
+    echo "usage: $0 run [pindrel's options]|test|sanitize|package" >&2
     exit 2
 }
 
@@ -68,6 +68,17 @@ run)
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     build
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure
+    ;;
+sanitize)
+    # The tests again, in a build of their own that stops at the first memory or undefined-
+    # behaviour fault.
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    build_dir=build-sanitize
+    check_build_dir_owner
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPINDREL_BUILD_BENCHMARKS=OFF \
+        -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+    cmake --build "$build_dir"
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure
     ;;
 package)

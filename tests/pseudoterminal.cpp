@@ -82,6 +82,10 @@ void PseudoTerminal::readLoop()
 {
     char buffer[4096];
     while (!m_stop) {
+        if (!m_reading) {
+            ::usleep(10000);
+            continue;
+        }
         pollfd pfd{m_master, POLLIN, 0};
         if (::poll(&pfd, 1, 20) <= 0)
             continue;

@@ -35,6 +35,9 @@ public:
     // Runs the event loop for a while and returns whatever arrived meanwhile.
     QByteArray receiveFor(int ms);
 
+    // A receiver that stops reading: unread bytes fill the line's buffers, and the writer stalls.
+    void setReading(bool reading) { m_reading = reading; }
+
     // The far side goes away, as when a receiver is unplugged.
     void hangUp();
 
@@ -46,6 +49,7 @@ private:
     QString m_slavePath;
     std::thread m_reader;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_reading{true};
     mutable std::mutex m_mutex;
     QByteArray m_received;
 };

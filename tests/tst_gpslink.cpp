@@ -22,7 +22,7 @@ private slots:
     void sendsNothingForAnEmptyString();
     void sendsTheSameBytesTwice();
     void closeWaitsForEveryAcceptedByte();
-    void closeIfOpenIsSafeTwice();
+    void closingIsSafeTwice();
     void openFailureLeavesThePortClosed_data();
     void openFailureLeavesThePortClosed();
     void hangUpClosesOnceAndReopenWorks();
@@ -95,19 +95,19 @@ void tst_GpsLink::closeWaitsForEveryAcceptedByte()
     GpsLink link(m_portPath);
     QVERIFY(link.open());
     link.send(longest);
-    link.closeIfOpen();
-    QVERIFY(!link.isOpen());
+    link.closeWhenSent();
+    QTRY_VERIFY(!link.isOpen());
     QCOMPARE(m_pty->receive(longest.size()), longest);
 }
 
-void tst_GpsLink::closeIfOpenIsSafeTwice()
+void tst_GpsLink::closingIsSafeTwice()
 {
     GpsLink link(m_portPath);
-    link.closeIfOpen();
+    link.closeWhenSent();
     QVERIFY(link.open());
-    link.closeIfOpen();
-    link.closeIfOpen();
-    QVERIFY(!link.isOpen());
+    link.closeWhenSent();
+    link.closeWhenSent();
+    QTRY_VERIFY(!link.isOpen());
     QVERIFY2(link.open(), qPrintable(link.errorString()));
 }
 

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSerialPort>
 #include <QStyle>
@@ -63,16 +64,26 @@ private slots:
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
+    void quitWithABacklogShowsProgressAndCanBeGivenUp();
 
     void saveWritesTheExactRecord_data();
     void saveWritesTheExactRecord();
     void saveReadsTheTimeBeforeTheDate();
     void fullDiskIsToldAndTheNextSaveTriesAgain();
+    void logGoneIsToldOnce_data();
+    void logGoneIsToldOnce();
     void startFailsWithAMessageAndAFailureStatus();
 
     void commandLineChoosesThePort();
     void commandLineAnswersWithoutWindowOrLog_data();
     void commandLineAnswersWithoutWindowOrLog();
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        m_paints += event->type() == QEvent::Paint;
+        return false;
+    }
 
 private:
     template <typename T>
@@ -105,6 +116,7 @@ private:
     QTime m_time{14, 5, 9};
     QDate m_date{2004, 3, 9};
     QString m_startDir;
+    int m_paints = 0;
 };
 
 namespace {
@@ -581,6 +593,7 @@ void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte()
     else
         m_window->close();
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
+    QVERIFY(m_messages.isEmpty());
     const QByteArray received = m_pty->receive(32767 + 4);
     QCOMPARE(received.size(), 32767 + 4);
     QCOMPARE(QString::fromLatin1(received), generated());
@@ -602,6 +615,48 @@ void tst_MainWindow::quitClosesThePortThenTheLogThenTheWindow()
     QVERIFY(logOpen);
     QVERIFY(!logIsOpen());
     QVERIFY(!m_window->isVisible());
+}
+
+void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
+{
+    type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    m_pty->setReading(false); // Minutes at 4800 baud, for a receiver that reads nothing.
+    for (int i = 0; i < 4; ++i)
+        trigger("mnuSendString");
+    auto port = child<QSerialPort>("MSComm1");
+    qint64 left = -1;
+    int paintsBefore = -1;
+    QString shown;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &poll, [&] {
+        auto progress = m_window->findChild<QProgressDialog *>(QStringLiteral("frmClosingPort"));
+        if (!progress || !progress->isVisible())
+            return;
+        m_window->update();
+        // Give up once the line has taken all it will, and the window has painted meanwhile.
+        if (paintsBefore >= 0 && m_paints > paintsBefore && port->bytesToWrite() == left) {
+            shown = progress->labelText();
+            return QTest::keyClick(progress, Qt::Key_Escape);
+        }
+        paintsBefore = paintsBefore < 0 ? m_paints : paintsBefore;
+        left = port->bytesToWrite();
+    });
+    m_window->installEventFilter(this);
+    poll.start(50);
+    trigger("mnuQuit");
+    m_window->removeEventFilter(this);
+
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(shown.contains(QString::number(left)));
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(m_portPath) &&
+                 m_messages.first().contains(QString::number(left)),
+             qPrintable(m_messages.first()));
+    // What the line had taken but not yet sent was thrown away, not left to go out later.
+    m_pty->setReading(true);
+    QVERIFY(m_pty->receiveFor(300).size() < 4 * (32767 + 4) - left);
 }
 
 void tst_MainWindow::saveWritesTheExactRecord_data()
@@ -655,6 +710,28 @@ void tst_MainWindow::fullDiskIsToldAndTheNextSaveTriesAgain()
     QVERIFY2(m_messages.first().contains(u"waypoints.wpl"), qPrintable(m_messages.first()));
     QVERIFY2(m_messages.first().contains(qt_error_string(ENOSPC)), qPrintable(m_messages.first()));
     QVERIFY(m_window->isVisible());
+}
+
+void tst_MainWindow::logGoneIsToldOnce_data()
+{
+    QTest::addColumn<bool>("folderGone");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("log deleted") << false << "had gone";
+    QTest::newRow("folder gone") << true << "could not be saved";
+}
+
+void tst_MainWindow::logGoneIsToldOnce()
+{
+    QFETCH(bool, folderGone);
+    QFETCH(QString, told);
+    const QString path = m_dir->filePath(QStringLiteral("waypoints.wpl"));
+    QVERIFY(folderGone ? m_dir->remove() : QFile::remove(path));
+    trigger("mnuSave");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(told) && m_messages.first().contains(path),
+             qPrintable(m_messages.first()));
+    trigger("mnuSave");
+    QCOMPARE(m_messages.size(), folderGone ? 2 : 1);
 }
 
 void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()

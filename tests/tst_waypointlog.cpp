@@ -22,7 +22,11 @@ private slots:
     void eachRecordIsInTheFileWhenAppendReturns();
     void openFailure_data();
     void openFailure();
+    void failedWriteLeavesNoHalfRecordAndTheNextOneWorks_data();
     void failedWriteLeavesNoHalfRecordAndTheNextOneWorks();
+    void twoProgramsInOneFolderAddWholeRecords();
+    void logGoneBetweenSaves_data();
+    void logGoneBetweenSaves();
 
 private:
     QByteArray contents() const;
@@ -143,15 +147,32 @@ void tst_WaypointLog::openFailure()
     QVERIFY(!log.append(example, saveTime, saveDate));
 }
 
+void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks_data()
+{
+    QTest::addColumn<bool>("otherAppends");
+    QTest::newRow("alone") << false;
+    QTest::newRow("another program appends after it") << true;
+}
+
 void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
 {
+    QFETCH(bool, otherAppends);
     WaypointLog log;
     QVERIFY(log.open(m_path));
     QVERIFY(log.append(example, saveTime, saveDate));
     const QByteArray before = contents();
+    static QFile other;
+    static rlimit saved = {};
+    other.setFileName(m_path);
+    // Inside the write that goes past the limit, another program adds a record after our part.
+    if (otherAppends && other.open(QIODevice::Append | QIODevice::Unbuffered)) {
+        std::signal(SIGXFSZ, [](int) {
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            [[maybe_unused]] const auto written = ::write(other.handle(), "other\r\n", 7);
+        });
+    }
 
     // Room for only part of the next record, as on a disk that fills up in the middle of it.
-    rlimit saved{};
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
     rlimit tight = saved;
     tight.rlim_cur = rlim_t(before.size() + 10);
@@ -159,12 +180,58 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
     const bool appended = log.append(example, saveTime, saveDate);
     const QString reason = log.errorString();
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    other.close();
 
     QVERIFY(!appended);
     QVERIFY(!reason.isEmpty());
-    QCOMPARE(contents(), before);
+    const QByteArray after =
+        otherAppends
+            ? before + WaypointLog::record(example, saveTime, saveDate).left(10) + "other\r\n"
+            : before;
+    QCOMPARE(contents(), after);
+    QCOMPARE(reason.contains(u"partial record"), otherAppends);
     QVERIFY2(log.append("next", saveTime, saveDate), qPrintable(log.errorString()));
-    QCOMPARE(contents(), before + WaypointLog::record("next", saveTime, saveDate));
+    QCOMPARE(contents(), after + WaypointLog::record("next", saveTime, saveDate));
+}
+
+void tst_WaypointLog::twoProgramsInOneFolderAddWholeRecords()
+{
+    WaypointLog first;
+    QVERIFY(first.open(m_path) && first.append("first", saveTime, saveDate));
+    // A second program starts in the same folder and empties the log.
+    WaypointLog second;
+    QVERIFY(second.open(m_path) && first.append("after", saveTime, saveDate));
+    QVERIFY(second.append("second", saveTime, saveDate));
+    QCOMPARE(contents(), WaypointLog::record("after", saveTime, saveDate) +
+                             WaypointLog::record("second", saveTime, saveDate));
+}
+
+void tst_WaypointLog::logGoneBetweenSaves_data()
+{
+    QTest::addColumn<bool>("renamed");
+    QTest::addColumn<QByteArray>("theirs");
+    QTest::newRow("deleted") << false << QByteArray();
+    QTest::newRow("renamed") << true << QByteArray();
+    QTest::newRow("replaced") << true << QByteArray("theirs\n");
+}
+
+void tst_WaypointLog::logGoneBetweenSaves()
+{
+    QFETCH(bool, renamed);
+    QFETCH(QByteArray, theirs);
+    WaypointLog log;
+    QVERIFY(log.open(m_path) && log.append("first", saveTime, saveDate));
+    QVERIFY(renamed ? QFile::rename(m_path, m_path + QStringLiteral(".old"))
+                    : QFile::remove(m_path));
+    QFile other(m_path);
+    QVERIFY(theirs.isEmpty() ||
+            (other.open(QIODevice::NewOnly | QIODevice::Unbuffered) && other.write(theirs) > 0));
+
+    QVERIFY2(log.append(example, saveTime, saveDate), qPrintable(log.errorString()));
+    QCOMPARE(log.found(),
+             theirs.isEmpty() ? WaypointLog::Found::Nothing : WaypointLog::Found::OtherFile);
+    QCOMPARE(contents(), theirs + WaypointLog::record(example, saveTime, saveDate));
 }
 
 QTEST_GUILESS_MAIN(tst_WaypointLog)

@@ -1,14 +1,12 @@
 #include "gps_link/gpslink.h"
 
-#include <QDeadlineTimer>
 #include <QSerialPort>
-#include <QThread>
+#include <QTimer>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #else
 #include <sys/ioctl.h>
-#include <termios.h>
 #endif
 
 namespace {
@@ -16,17 +14,25 @@ namespace {
 // Start bit, eight data bits and one stop bit.
 constexpr qint64 bitsPerByte = 10;
 constexpr qint64 baudRate = 4800;
+// How often a closing link looks at what is left to send.
+constexpr int pollMs = 20;
+// Once the queues are empty the UART may still hold a FIFO's worth (64 bytes in a 16750). Where
+// the driver cannot tell when it has gone, it is given this many bytes' time.
+constexpr qint64 fifoBytes = 64;
 
-qint64 transmitMs(qint64 bytes)
+} // namespace
+
+qint64 GpsLink::transmitMs(qint64 bytes)
 {
     return bytes * bitsPerByte * 1000 / baudRate;
 }
 
-} // namespace
-
 GpsLink::GpsLink(QString portName, QObject *parent)
-    : QObject(parent), m_portName(std::move(portName)), m_port(new QSerialPort(this))
+    : QObject(parent), m_portName(std::move(portName)), m_port(new QSerialPort(this)),
+      m_closing(new QTimer(this))
 {
+    m_closing->setInterval(pollMs);
+    connect(m_closing, &QTimer::timeout, this, &GpsLink::pollClosing);
     m_port->setObjectName(QStringLiteral("MSComm1"));
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         // Timeouts come from our own bounded waits and are not failures of the port.
@@ -37,7 +43,11 @@ GpsLink::GpsLink(QString portName, QObject *parent)
 
 GpsLink::~GpsLink()
 {
-    closeIfOpen();
+    // The window closes the link before it goes; only a program that is failing gets here.
+    if (m_port->isOpen()) {
+        m_port->clear(QSerialPort::Output);
+        m_port->close();
+    }
 }
 
 QString GpsLink::firstSerialPortName()
@@ -79,26 +89,78 @@ void GpsLink::send(const QByteArray &bytes)
         fail(m_port->errorString());
 }
 
-void GpsLink::closeIfOpen()
+qint64 GpsLink::bytesToSend() const
 {
     if (!m_port->isOpen())
+        return 0;
+#ifdef Q_OS_WIN
+    // Qt counts the chunk it is writing until the write completes; the driver's queue holds it
+    // too.
+    return qMax(m_port->bytesToWrite(), systemQueuedBytes());
+#else
+    return m_port->bytesToWrite() + systemQueuedBytes();
+#endif
+}
+
+void GpsLink::closeWhenSent()
+{
+    if (isClosing())
         return;
-    // close() throws away whatever is still queued, so let it go out first.
-    const qint64 pending = m_port->bytesToWrite() + kernelQueuedBytes();
-    const QDeadlineTimer deadline(transmitMs(pending) + drainMarginMs);
-    while (m_port->isOpen() && m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
-        if (!m_port->waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime()))))
-            break;
+    if (!m_port->isOpen()) {
+        emit closed(0);
+        return;
     }
-    if (!m_port->isOpen())
+    m_closeDeadline.setRemainingTime(transmitMs(bytesToSend() + fifoBytes) + drainMarginMs);
+    m_queueEmptyFor.invalidate();
+    m_closing->start();
+    pollClosing();
+}
+
+bool GpsLink::isClosing() const
+{
+    return m_closing->isActive();
+}
+
+void GpsLink::giveUp()
+{
+    const qint64 unsent = bytesToSend();
+    if (m_port->isOpen()) {
+        // clear() is tcflush(TCOFLUSH) here and PurgeComm(PURGE_TXABORT | PURGE_TXCLEAR) on
+        // Windows, and empties Qt's own buffer: close() puts back the port's old settings at
+        // once, and would garble what the UART still held.
+        m_port->clear(QSerialPort::Output);
+        m_port->close();
+    }
+    finishClosing(unsent);
+}
+
+void GpsLink::pollClosing()
+{
+    // A port that failed meanwhile has been closed and told through failed().
+    if (!m_port->isOpen()) {
+        finishClosing(0);
         return;
-    // close() puts back the settings the port had before, at once: the tail of a sentence
-    // still in the UART would go out at the old speed.
-    while (kernelQueuedBytes() > 0 && !deadline.hasExpired())
-        QThread::msleep(10);
-    if (!deadline.hasExpired())
-        drainLine();
-    m_port->close();
+    }
+    const qint64 left = bytesToSend();
+    if (left > 0)
+        m_queueEmptyFor.invalidate();
+    else if (!m_queueEmptyFor.isValid())
+        m_queueEmptyFor.start();
+    // close() puts back the old settings at once, so the UART must have sent its last byte.
+    if (left == 0 && transmitterEmpty()) {
+        m_port->close();
+        finishClosing(0);
+    } else if (m_closeDeadline.hasExpired()) {
+        giveUp();
+    } else {
+        emit sending(left);
+    }
+}
+
+void GpsLink::finishClosing(qint64 unsent)
+{
+    m_closing->stop();
+    emit closed(unsent);
 }
 
 void GpsLink::fail(const QString &reason)
@@ -112,10 +174,14 @@ void GpsLink::fail(const QString &reason)
     emit failed(reason);
 }
 
-qint64 GpsLink::kernelQueuedBytes() const
+qint64 GpsLink::systemQueuedBytes() const
 {
 #ifdef Q_OS_WIN
-    return 0;
+    COMSTAT status = {};
+    DWORD errors = 0;
+    if (!::ClearCommError(m_port->handle(), &errors, &status))
+        return 0;
+    return status.cbOutQue;
 #else
     int queued = 0;
     if (::ioctl(int(m_port->handle()), TIOCOUTQ, &queued) != 0)
@@ -124,11 +190,14 @@ qint64 GpsLink::kernelQueuedBytes() const
 #endif
 }
 
-void GpsLink::drainLine()
+bool GpsLink::transmitterEmpty() const
 {
-#ifdef Q_OS_WIN
-    ::FlushFileBuffers(m_port->handle());
-#else
-    ::tcdrain(int(m_port->handle()));
+    // Asked, not waited for: tcdrain() and FlushFileBuffers() can block for ever on some
+    // USB adapters.
+#ifdef TIOCSERGETLSR
+    unsigned int lineStatus = 0;
+    if (::ioctl(int(m_port->handle()), TIOCSERGETLSR, &lineStatus) == 0)
+        return lineStatus & TIOCSER_TEMT;
 #endif
+    return m_queueEmptyFor.isValid() && m_queueEmptyFor.elapsed() >= transmitMs(fifoBytes);
 }

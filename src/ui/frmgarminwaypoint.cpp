@@ -3,6 +3,7 @@
 #include "gps_link/gpslink.h"
 #include "platform/eightbit.h"
 #include "sentence/waypointsentence.h"
+#include "ui/frmclosingport.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointhelp.h"
 #include "ui/layout.h"
@@ -11,7 +12,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -258,10 +258,24 @@ void frmGarminWaypoint::mnuSave_Click()
     // Two readings of the clock, time first.
     const QTime time = m_services.clock.time();
     const QDate date = m_services.clock.date();
-    if (!m_log.append(text, time, date)) {
-        m_services.message(this, tr("The waypoint string could not be saved to %1.\n\n%2")
-                                     .arg(m_log.filePath(), m_log.errorString()));
+    const bool saved = m_log.append(text, time, date);
+    QStringList told;
+    if (m_log.found() == WaypointLog::Found::Nothing) {
+        told << tr("The log file %1 had gone: it was deleted or moved while Pindrel was running. "
+                   "A new one was started there.")
+                    .arg(m_log.filePath());
+    } else if (m_log.found() == WaypointLog::Found::OtherFile) {
+        told << tr("The log file %1 had gone: another file was put in its place while Pindrel "
+                   "was running. A new log was started at the end of that file, whose contents "
+                   "were kept.")
+                    .arg(m_log.filePath());
     }
+    if (!saved) {
+        told << tr("The waypoint string could not be saved to %1.\n\n%2")
+                    .arg(m_log.filePath(), m_log.errorString());
+    }
+    if (!told.isEmpty())
+        m_services.message(this, told.join(u"\n\n"));
 }
 
 void frmGarminWaypoint::mnuQuit_Click()
@@ -273,16 +287,29 @@ void frmGarminWaypoint::mnuQuit_Click()
 
 void frmGarminWaypoint::closeEvent(QCloseEvent *event)
 {
+    // A close that is already waiting for the port closes the window when it is done.
+    if (m_closingPort) {
+        event->ignore();
+        return;
+    }
     closePort();
     QMainWindow::closeEvent(event);
 }
 
 void frmGarminWaypoint::closePort()
 {
-    if (!m_link->isOpen())
+    if (!m_link->isOpen() || m_closingPort)
         return;
-    // Bytes already sent may take a while to leave at 4800 baud.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_link->closeIfOpen();
-    QGuiApplication::restoreOverrideCursor();
+    // Bytes already sent may take minutes to leave at 4800 baud; the window goes on painting
+    // meanwhile, but takes no more commands.
+    m_closingPort = true;
+    menuBar()->setEnabled(false);
+    const qint64 unsent = frmClosingPort::closeWhenSent(m_link, this);
+    menuBar()->setEnabled(true);
+    m_closingPort = false;
+    if (unsent > 0) {
+        m_services.message(this, tr("The serial port %1 was closed before everything had gone "
+                                    "out: %2 were not sent.")
+                                     .arg(m_link->portName(), frmClosingPort::byteCount(unsent)));
+    }
 }

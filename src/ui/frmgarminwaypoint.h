@@ -52,6 +52,7 @@ private:
 
     Services m_services;
     GpsLink *m_link;
+    bool m_closingPort = false;
     WaypointLog m_log;
     // At most one of each; they outlive this window, so it only watches them.
     QPointer<frmWaypointHelp> m_help;

@@ -21,15 +21,31 @@ public:
     // Creates the file, or empties it. On failure errorString() says why.
     bool open(const QString &path = QString::fromLatin1(fileName));
 
-    // Writes one record and syncs it to disk. On failure the file is cut back to the records
-    // before it, errorString() says why, and the next append tries again.
+    // What append() found at the log's path.
+    enum class Found
+    {
+        Log,
+        // Nothing: the log was deleted or moved away, and a new one was created there.
+        Nothing,
+        // Another file, moved or copied into the log's place. It is kept, never emptied: the
+        // user put it there, so the log goes on at its end.
+        OtherFile,
+    };
+
+    // Writes one record, in one write, and syncs it to disk. The record goes to the file at the
+    // log's path, even when that is no longer the file opened (see found()). On failure the file
+    // is cut back to the records before it, errorString() says why, and the next append tries
+    // again. When that cut cannot be made, errorString() says that the log may hold a partial
+    // record.
     bool append(const QByteArray &text, QTime time, QDate date);
+    Found found() const { return m_found; }
 
     void close();
-    bool isOpen() const { return m_file.isOpen(); }
+    // Between open() and close(), even while the file itself is gone.
+    bool isOpen() const { return m_isOpen; }
 
     // The full path, for telling the user which file it is.
-    QString filePath() const;
+    QString filePath() const { return m_path; }
     QString errorString() const { return m_errorString; }
 
     // A record: the text in double quotes, unchanged, then #HH:MM:SS# and #YYYY-MM-DD#, each
@@ -37,9 +53,15 @@ public:
     static QByteArray record(const QByteArray &text, QTime time, QDate date);
 
 private:
+    bool openFile(const QString &path, bool empty);
+    bool stillAtPath() const;
+    qint64 fileSize() const;
+    bool cutBack(qint64 sizeBefore, qint64 written);
     bool syncToDisk();
 
+    QString m_path;
+    bool m_isOpen = false;
     QFile m_file;
-    qint64 m_committedSize = 0;
+    Found m_found = Found::Log;
     QString m_errorString;
 };
