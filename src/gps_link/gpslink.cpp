@@ -17,6 +17,15 @@ namespace {
 constexpr qint64 bitsPerByte = 10;
 constexpr qint64 baudRate = 4800;
 
+// Whatever the receiver sends is never wanted, and on POSIX a port opened for reading spins on
+// read errors after a hang-up. A Windows COM port opened for writing only cannot be configured
+// (Wine refuses it), so there it is opened for both, and still never read.
+#ifdef Q_OS_WIN
+constexpr QIODevice::OpenMode openMode = QIODevice::ReadWrite;
+#else
+constexpr QIODevice::OpenMode openMode = QIODevice::WriteOnly;
+#endif
+
 qint64 transmitMs(qint64 bytes)
 {
     return bytes * bitsPerByte * 1000 / baudRate;
@@ -61,9 +70,7 @@ bool GpsLink::open()
     m_port->setParity(QSerialPort::NoParity);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setStopBits(QSerialPort::OneStop);
-    // Write-only: whatever the receiver sends is never wanted, and a port opened for reading
-    // spins on read errors after a hang-up.
-    if (m_port->open(QIODevice::WriteOnly))
+    if (m_port->open(openMode))
         return true;
     m_errorString = m_port->errorString();
     return false;
