@@ -4,8 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 class tst_WaypointLog : public QObject
 {
@@ -41,8 +43,10 @@ const QByteArray example = "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n";
 
 void tst_WaypointLog::initTestCase()
 {
+#ifndef Q_OS_WIN
     // Going past the file size limit must fail the write, not kill the test.
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 void tst_WaypointLog::init()
@@ -145,6 +149,9 @@ void tst_WaypointLog::openFailure()
 
 void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Filling the disk part-way through a record needs RLIMIT_FSIZE, which Windows lacks");
+#else
     WaypointLog log;
     QVERIFY(log.open(m_path));
     QVERIFY(log.append(example, saveTime, saveDate));
@@ -165,6 +172,7 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
     QCOMPARE(contents(), before);
     QVERIFY2(log.append("next", saveTime, saveDate), qPrintable(log.errorString()));
     QCOMPARE(contents(), before + WaypointLog::record("next", saveTime, saveDate));
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_WaypointLog)
