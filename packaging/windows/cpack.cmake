@@ -17,12 +17,13 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # The shortcut's working folder is where waypoints.wpl goes: the Documents folder of whoever
 # starts it, never Program Files. The installer runs for all users, where $DOCUMENTS would be the
 # public one, so the folder is left for Windows to expand when the shortcut is started.
+# CPack reads these once more as CMake strings: hence the doubled backslashes.
 set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
   Push $OUTDIR
-  StrCpy $OUTDIR '%USERPROFILE%\Documents'
-  CreateShortCut '$SMPROGRAMS\$STARTMENU_FOLDER\Pindrel.lnk' '$INSTDIR\pindrel.exe'
+  StrCpy $OUTDIR '%USERPROFILE%\\Documents'
+  CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\Pindrel.lnk' '$INSTDIR\\pindrel.exe'
   Pop $OUTDIR
 ]=])
 set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
-  Delete '$SMPROGRAMS\$MUI_TEMP\Pindrel.lnk'
+  Delete '$SMPROGRAMS\\$MUI_TEMP\\Pindrel.lnk'
 ]=])
