@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Pindrel, builds it, then starts it, runs every test or makes the
-# Debian package.
+# Debian package; or cross-builds it for Windows, runs every test under Wine and makes the
+# Windows installer and zip.
 # Safe to run again: it installs only what is missing and rebuilds only what changed.
 set -euo pipefail
 # The program starts where the command was given, so that its log lands where the user expects.
@@ -15,9 +16,18 @@ test_packages=(desktop-file-utils appstream)
 # cpack reads the package's dependencies from the binary with dpkg-shlibdeps, which calls `file`.
 package_packages=(dpkg-dev file)
 build_dir=build
+# The Windows build: MinGW-w64 and the Qt kit made from the same Qt, Wine to run the tests, NSIS
+# for the installer; the icon is made with rsvg-convert and icotool; python3 runs the tests'
+# pseudo-terminal peer; a Japanese locale gives Wine code page 932 for the tests that need it.
+windows_packages=("${build_packages[@]}" qt6-base-dev-tools g++-mingw-w64-x86-64-posix
+    mingw-w64-tools wine wine64 nsis librsvg2-bin icoutils python3 locales xz-utils)
+windows_build_dir=build-windows
+qt_kit=/opt/qt6-mingw
+qt_kit_archive=../shared/winkit/qt6-mingw-6.4.2.tar.xz
+qt_kit_sha256=953f14befb69bd7f89edace3079ea135849cb76a5488017d4429241112ede76c
 
 usage() {
-    echo "usage: $0 run [pindrel's options]|test|sanitize|package" >&2
+    echo "usage: $0 run [pindrel's options]|test|sanitize|package|windows" >&2
     exit 2
 }
 
@@ -26,7 +36,7 @@ source "tools/install-missing.sh"
 
 # A build folder left behind by `sudo ./dev.sh ...` holds files this user may not replace.
 check_build_dir_owner() {
-    local foreign
+    local foreign build_dir=${1:-$build_dir}
     [ "$(id -u)" -eq 0 ] && return 0
     [ -e "$build_dir" ] || return 0
     foreign=$(find "$build_dir" ! -user "$(id -u)" -print -quit)
@@ -46,6 +56,27 @@ build() {
     else
         cmake --build "$build_dir"
     fi
+}
+
+# The kit takes 1.5 hours to build, so it is made once (../shared/winkit/build-kit.sh) and unpacked.
+install_qt_kit() {
+    [ -x "$qt_kit/bin/qt-cmake" ] && return 0
+    echo "Unpacking the Windows Qt kit into $qt_kit"
+    echo "$qt_kit_sha256  $qt_kit_archive" | sha256sum --check --quiet
+    as_root tar -C "$(dirname "$qt_kit")" -xJf "$qt_kit_archive"
+}
+
+install_locale() {
+    [ "$(LC_ALL=$1 locale charmap 2>/dev/null)" = UTF-8 ] && return 0
+    echo "Generating the $1 locale"
+    as_root localedef -i "${1%%.*}" -f UTF-8 "$1"
+}
+
+build_windows() {
+    check_build_dir_owner "$windows_build_dir"
+    "$qt_kit/bin/qt-cmake" -S . -B "$windows_build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DPINDREL_BUILD_BENCHMARKS=OFF
+    cmake --build "$windows_build_dir"
 }
 
 [ $# -ge 1 ] || usage
@@ -85,6 +116,14 @@ package)
     install_missing "${build_packages[@]}" "${package_packages[@]}"
     build
     (cd "$build_dir" && cpack -G DEB)
+    ;;
+windows)
+    install_missing "${windows_packages[@]}"
+    install_qt_kit
+    install_locale ja_JP.UTF-8
+    build_windows
+    ctest --test-dir "$windows_build_dir" --output-on-failure
+    (cd "$windows_build_dir" && cpack)
     ;;
 *)
     usage

@@ -7,7 +7,18 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+constexpr struct
+{
+    int speed;
+    speed_t code;
+} speedCodes[] = {{1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200}};
+
+} // namespace
 
 PseudoTerminal::PseudoTerminal()
 {
@@ -26,25 +37,49 @@ PseudoTerminal::~PseudoTerminal()
     hangUp();
 }
 
-bool PseudoTerminal::linkAs(const QString &path) const
+QString PseudoTerminal::portNameIn(const QString &folder)
 {
-    QFile::remove(path);
-    return QFile::link(m_slavePath, path);
+    return folder + QStringLiteral("/ttyTest");
 }
 
-termios PseudoTerminal::settings() const
+bool PseudoTerminal::isValid() const
+{
+    return m_master >= 0;
+}
+
+bool PseudoTerminal::linkAs(const QString &portName) const
+{
+    QFile::remove(portName);
+    return QFile::link(m_slavePath, portName);
+}
+
+LineSettings PseudoTerminal::settings() const
 {
     termios settings{};
     // On the master side these calls reach the slave's settings, which the program set.
     ::tcgetattr(m_master, &settings);
-    return settings;
+    LineSettings line;
+    for (const auto &known : speedCodes) {
+        if (::cfgetospeed(&settings) == known.code)
+            line.speed = known.speed;
+    }
+    const tcflag_t size = settings.c_cflag & CSIZE;
+    line.dataBits = size == CS8 ? 8 : size == CS7 ? 7 : size == CS6 ? 6 : 5;
+    line.parity = settings.c_cflag & PARENB;
+    line.twoStopBits = settings.c_cflag & CSTOPB;
+    return line;
 }
 
-void PseudoTerminal::setSpeed(speed_t speed)
+void PseudoTerminal::setSpeed(int speed)
 {
-    termios changed = settings();
-    ::cfsetispeed(&changed, speed);
-    ::cfsetospeed(&changed, speed);
+    termios changed{};
+    ::tcgetattr(m_master, &changed);
+    for (const auto &known : speedCodes) {
+        if (known.speed == speed) {
+            ::cfsetispeed(&changed, known.code);
+            ::cfsetospeed(&changed, known.code);
+        }
+    }
     ::tcsetattr(m_master, TCSANOW, &changed);
 }
 
@@ -66,6 +101,11 @@ QByteArray PseudoTerminal::receiveFor(int ms)
 {
     QTest::qWait(ms);
     return takeReceived();
+}
+
+void PseudoTerminal::setReading(bool reading)
+{
+    m_reading = reading;
 }
 
 void PseudoTerminal::hangUp()
@@ -106,10 +146,4 @@ QByteArray PseudoTerminal::takeReceived()
 {
     std::lock_guard lock(m_mutex);
     return std::exchange(m_received, {});
-}
-
-bool is4800Baud8N1(const termios &settings)
-{
-    return ::cfgetospeed(&settings) == B4800 && (settings.c_cflag & CSIZE) == CS8 &&
-           !(settings.c_cflag & PARENB) && !(settings.c_cflag & CSTOPB);
 }

@@ -48,7 +48,7 @@ void tst_GpsLink::init()
     m_pty = std::make_unique<PseudoTerminal>();
     QVERIFY(m_pty->isValid());
     m_dir = std::make_unique<QTemporaryDir>();
-    m_portPath = m_dir->filePath(QStringLiteral("ttyTest"));
+    m_portPath = PseudoTerminal::portNameIn(m_dir->path());
     QVERIFY(m_pty->linkAs(m_portPath));
 }
 

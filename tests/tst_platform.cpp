@@ -1,3 +1,4 @@
+#include "codepage.h"
 #include "platform/application.h"
 #include "platform/eightbit.h"
 #include "platform/messagebox.h"
@@ -45,7 +46,15 @@ void tst_Platform::eightBit_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty") << QString() << QByteArray();
     QTest::newRow("ascii") << QStringLiteral("$GPWPL,1\r\n") << QByteArray("$GPWPL,1\r\n");
-    QTest::newRow("top of latin-1") << QStringLiteral("é\u00ff") << QByteArray("\xe9\xff");
+    if (eightBitCodePage() == 932) {
+        QTest::newRow("japanese in 932")
+            << QStringLiteral("北表ｱ") << QByteArray("\x96\x6b\x95\x5c\xb1");
+        QTest::newRow("accent outside 932") << QStringLiteral("é") << QByteArray("?");
+    } else {
+        QTest::newRow("top of latin-1") << QStringLiteral("é\u00ff") << QByteArray("\xe9\xff");
+    }
+    if (eightBitCodePage() == 1252)
+        QTest::newRow("euro sign in 1252") << QStringLiteral("€") << QByteArray("\x80");
     QTest::newRow("just past latin-1") << QStringLiteral("a\u0100b") << QByteArray("a?b");
     QTest::newRow("surrogate pair is one character") << QStringLiteral("a😀b") << QByteArray("a?b");
     QTest::newRow("lone high surrogate") << QString(QChar(0xd83d)) + u'x' << QByteArray("?x");

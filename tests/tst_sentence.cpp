@@ -1,3 +1,4 @@
+#include "codepage.h"
 #include "platform/eightbit.h"
 #include "sentence/waypointsentence.h"
 
@@ -79,9 +80,17 @@ void tst_Sentence::writtenExamples()
 void tst_Sentence::beyondAscii_data()
 {
     addColumns();
-    addRow("latin-1 upper-cased", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*E7\r\n");
-    addRow("sharp s keeps its length", "ß", "1", "2", "$GPWPL,1,N,2,W,ß*B5\r\n");
-    addRow("outside latin-1 counts as ?", "北", "1", "2", "$GPWPL,1,N,2,W,北*55\r\n");
+    if (eightBitCodePage() == 932) {
+        addRow("japanese takes two bytes in 932", "北", "1", "2", "$GPWPL,1,N,2,W,北*97\r\n");
+        addRow("second byte a backslash in 932", "表", "1", "2", "$GPWPL,1,N,2,W,表*A3\r\n");
+        addRow("outside 932 counts as ?", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*11\r\n");
+    } else {
+        addRow("latin-1 upper-cased", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*E7\r\n");
+        addRow("sharp s keeps its length", "ß", "1", "2", "$GPWPL,1,N,2,W,ß*B5\r\n");
+        addRow("outside latin-1 counts as ?", "北", "1", "2", "$GPWPL,1,N,2,W,北*55\r\n");
+    }
+    if (eightBitCodePage() == 1252)
+        addRow("euro sign in 1252", "€", "1", "2", "$GPWPL,1,N,2,W,€*EA\r\n");
     addRow("beyond the BMP counts as one ?", "😀", "1", "2", "$GPWPL,1,N,2,W,😀*55\r\n");
 }
 
@@ -96,6 +105,7 @@ void tst_Sentence::checksumCoversTheSentBytes_data()
     QTest::newRow("ascii") << QStringLiteral("home");
     QTest::newRow("latin-1") << QStringLiteral("ÿþ é");
     QTest::newRow("greek") << QStringLiteral("αβγ");
+    QTest::newRow("japanese") << QStringLiteral("北表ｱ");
     QTest::newRow("lone surrogate") << QString(QChar(0xd800));
     QTest::newRow("emoji pair") << QStringLiteral("a😀b");
     QTest::newRow("control characters") << QStringLiteral("\t\r\n");

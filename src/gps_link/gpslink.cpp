@@ -20,6 +20,17 @@ constexpr int pollMs = 20;
 // the driver cannot tell when it has gone, it is given this many bytes' time.
 constexpr qint64 fifoBytes = 64;
 
+// Whatever the receiver sends is never wanted, and on POSIX a port opened for reading spins on
+// read errors after a hang-up. A Windows COM port opened for writing only cannot be configured
+// (Wine refuses it), so there it is opened for both, and still never read.
+#ifdef Q_OS_WIN
+constexpr QIODevice::OpenMode openMode = QIODevice::ReadWrite;
+// What the receiver says is never read; Qt stops taking it in once this much is buffered.
+constexpr qint64 unreadInputBytes = 4096;
+#else
+constexpr QIODevice::OpenMode openMode = QIODevice::WriteOnly;
+#endif
+
 } // namespace
 
 qint64 GpsLink::transmitMs(qint64 bytes)
@@ -71,9 +82,10 @@ bool GpsLink::open()
     m_port->setParity(QSerialPort::NoParity);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setStopBits(QSerialPort::OneStop);
-    // Write-only: whatever the receiver sends is never wanted, and a port opened for reading
-    // spins on read errors after a hang-up.
-    if (m_port->open(QIODevice::WriteOnly))
+#ifdef Q_OS_WIN
+    m_port->setReadBufferSize(unreadInputBytes);
+#endif
+    if (m_port->open(openMode))
         return true;
     m_errorString = m_port->errorString();
     m_openProblem = m_port->error() == QSerialPort::PermissionError ? refusalProblem(m_portName)

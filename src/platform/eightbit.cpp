@@ -1,6 +1,7 @@
 #include "platform/eightbit.h"
 
 #ifdef Q_OS_WIN
+#include <QString>
 #include <qt_windows.h>
 #endif
 
@@ -12,6 +13,19 @@ QByteArray toEightBit(QStringView text)
 {
     if (text.isEmpty())
         return {};
+    // No ANSI code page but UTF-8 holds a character beyond the BMP, and WideCharToMultiByte
+    // may give one "?" for each half of its surrogate pair: make it the one "?" it stands for.
+    QString single;
+    if (GetACP() != CP_UTF8) {
+        single.reserve(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const bool pair =
+                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            single.append(pair ? QChar(u'?') : text[i]);
+            i += pair ? 1 : 0;
+        }
+        text = single;
+    }
     const auto wide = reinterpret_cast<const wchar_t *>(text.utf16());
     const int length = int(text.size());
     // Best-fit mapping would silently turn characters into look-alikes; "?" is honest.
