@@ -640,6 +640,10 @@ void tst_MainWindow::quitClosesThePortThenTheLogThenTheWindow()
 
 void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Wine neither counts what a COM port still holds nor aborts a write in progress, so "
+          "the wait and the giving up cannot be watched under it");
+#endif
     type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
     trigger("mnuMakeString");
     trigger("mnuOpenPort");

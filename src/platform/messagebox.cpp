@@ -41,13 +41,16 @@ private:
     }
 
     // Room for a title centred between three title-bar buttons on one side and as much on the
-    // other, each button about two lines of text wide, so that no desktop cuts a short title.
+    // other, so that no desktop cuts a short title. A button is about two lines of text wide,
+    // and never narrower than a title bar is high (32 pixels at 96 dots per inch), however small
+    // the font.
     int titleWidth() const
     {
         QFont font = QApplication::font("QMdiSubWindowTitleBar");
         font.setBold(true);
         const QFontMetrics metrics(font);
-        return metrics.horizontalAdvance(windowTitle()) + 12 * metrics.height();
+        const int button = qMax(2 * metrics.height(), 32 * logicalDpiX() / 96);
+        return metrics.horizontalAdvance(windowTitle()) + 6 * button;
     }
 };
 
