@@ -1,8 +1,6 @@
 #include "pseudoterminal.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QTest>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -83,24 +81,10 @@ void PseudoTerminal::setSpeed(int speed)
     ::tcsetattr(m_master, TCSANOW, &changed);
 }
 
-QByteArray PseudoTerminal::receive(qsizetype count, int timeoutMs)
+qsizetype PseudoTerminal::receivedSize()
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_received.size() >= count)
-                break;
-        }
-        QTest::qWait(5);
-    }
-    return takeReceived();
-}
-
-QByteArray PseudoTerminal::receiveFor(int ms)
-{
-    QTest::qWait(ms);
-    return takeReceived();
+    std::lock_guard lock(m_mutex);
+    return m_received.size();
 }
 
 void PseudoTerminal::setReading(bool reading)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
+#include <QTest>
 
 #include <atomic>
 #include <mutex>
@@ -43,9 +45,19 @@ public:
 
     // Waits, running the event loop, until `count` bytes have arrived or `timeoutMs` passed;
     // returns all that arrived so far.
-    QByteArray receive(qsizetype count, int timeoutMs = 10000);
+    QByteArray receive(qsizetype count, int timeoutMs = 10000)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (receivedSize() < count && !deadline.hasExpired())
+            QTest::qWait(5);
+        return takeReceived();
+    }
     // Runs the event loop for a while and returns whatever arrived meanwhile.
-    QByteArray receiveFor(int ms);
+    QByteArray receiveFor(int ms)
+    {
+        QTest::qWait(ms);
+        return takeReceived();
+    }
 
     // A receiver that stops reading: unread bytes fill the line's buffers, and the writer stalls.
     void setReading(bool reading);
@@ -54,6 +66,7 @@ public:
     void hangUp();
 
 private:
+    qsizetype receivedSize();
     QByteArray takeReceived();
 
 #ifdef Q_OS_WIN

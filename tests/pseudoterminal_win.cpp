@@ -1,8 +1,5 @@
 #include "pseudoterminal.h"
 
-#include <QDeadlineTimer>
-#include <QTest>
-
 #include <winsock2.h>
 
 namespace {
@@ -70,22 +67,11 @@ void PseudoTerminal::setSpeed(int speed)
     request("speed " + QByteArray::number(speed));
 }
 
-QByteArray PseudoTerminal::receive(qsizetype count, int timeoutMs)
+qsizetype PseudoTerminal::receivedSize()
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
+    if (isValid())
         m_received += QByteArray::fromHex(request("take"));
-        if (m_received.size() >= count)
-            break;
-        QTest::qWait(5);
-    }
-    return takeReceived();
-}
-
-QByteArray PseudoTerminal::receiveFor(int ms)
-{
-    QTest::qWait(ms);
-    return takeReceived();
+    return m_received.size();
 }
 
 void PseudoTerminal::setReading(bool reading)
@@ -100,8 +86,7 @@ void PseudoTerminal::hangUp()
 
 QByteArray PseudoTerminal::takeReceived()
 {
-    if (isValid())
-        m_received += QByteArray::fromHex(request("take"));
+    receivedSize();
     return std::exchange(m_received, {});
 }
 
