@@ -29,16 +29,14 @@ set_source_files_properties(${rc} TARGET_DIRECTORY pindrel PROPERTIES OBJECT_DEP
 add_dependencies(pindrel pindrel_ico)
 
 # Windows looks for DLLs beside the program first, and Qt for plugins in folders beside it.
-get_target_property(qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
-cmake_path(GET qt_core_dll PARENT_PATH qt_bin_dir)
 install(FILES
     $<TARGET_FILE:Qt6::Core>
     $<TARGET_FILE:Qt6::Gui>
     $<TARGET_FILE:Qt6::Widgets>
     $<TARGET_FILE:Qt6::SerialPort>
-    ${qt_bin_dir}/libstdc++-6.dll
-    ${qt_bin_dir}/libgcc_s_seh-1.dll
-    ${qt_bin_dir}/libwinpthread-1.dll
+    ${PINDREL_QT_BIN_DIR}/libstdc++-6.dll
+    ${PINDREL_QT_BIN_DIR}/libgcc_s_seh-1.dll
+    ${PINDREL_QT_BIN_DIR}/libwinpthread-1.dll
     DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>
     DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)

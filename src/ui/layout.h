@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QList>
-#include <QRect>
 
 class QDialog;
 class QFont;
@@ -17,11 +16,6 @@ inline constexpr int twipsPerPixel = 15;
 constexpr int px(int twips)
 {
     return twips / twipsPerPixel;
-}
-
-constexpr QRect twipsRect(int left, int top, int width, int height)
-{
-    return {px(left), px(top), px(width), px(height)};
 }
 
 // The bold caption font, with the nearest sans-serifs where it is missing. It keeps the drawn

@@ -12,13 +12,6 @@ add_test(NAME wine_prefix_stop
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
 set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
 
-# The test programs find the kit's DLLs through WINEPATH; the shipped program carries its own.
-get_target_property(_qtcore_location Qt6::Core IMPORTED_LOCATION_RELEASE)
-if(NOT _qtcore_location)
-    get_target_property(_qtcore_location Qt6::Core IMPORTED_LOCATION)
-endif()
-cmake_path(GET _qtcore_location PARENT_PATH PINDREL_QT_BIN_DIR)
-
 # Wine hides the Unix QT_ variables from Windows programs and passes on WINEQT_ ones without
 # the prefix. With no console, QtTest would log to the debugger; stderr is what CTest reads. The
 # minimal platform needs no display.
