@@ -22,12 +22,23 @@ build_dir=build
 windows_packages=("${build_packages[@]}" qt6-base-dev-tools g++-mingw-w64-x86-64-posix
     mingw-w64-tools wine wine64 nsis librsvg2-bin icoutils python3 locales xz-utils)
 windows_build_dir=build-windows
-qt_kit=/opt/qt6-mingw
-qt_kit_archive=../shared/winkit/qt6-mingw-6.4.2.tar.xz
+# The Windows Qt kit: where it is installed, and the prebuilt archive of it that may be unpacked
+# there instead of building it (that of ../shared/winkit/, where there is one). The sha256 is of
+# the archive this project was tested with.
+qt_kit=${PINDREL_QT_KIT:-/opt/qt6-mingw}
+qt_kit_archive=${PINDREL_QT_KIT_ARCHIVE:-../shared/winkit/qt6-mingw-6.4.2.tar.xz}
 qt_kit_sha256=953f14befb69bd7f89edace3079ea135849cb76a5488017d4429241112ede76c
+# The font sets the suite can be run under, each alone (tests/fonts/), and their packages.
+declare -A font_set_packages=(
+    [dejavu]=fonts-dejavu-core
+    [liberation]=fonts-liberation2
+    [urw]=fonts-urw-base35
+    [all]="fonts-dejavu-core fonts-liberation2 fonts-urw-base35 fonts-droid-fallback"
+)
 
 usage() {
-    echo "usage: $0 run [pindrel's options]|test|sanitize|package|windows" >&2
+    echo "usage: $0 run [pindrel's options]|test [FONT_SET...]|sanitize|package|windows [FONT_SET...]" >&2
+    echo "FONT_SET: ${!font_set_packages[*]}" >&2
     exit 2
 }
 
@@ -58,12 +69,47 @@ build() {
     fi
 }
 
-# The kit takes 1.5 hours to build, so it is made once (../shared/winkit/build-kit.sh) and unpacked.
+# The kit takes 1.5 hours to build, so a prebuilt one is unpacked where there is one.
 install_qt_kit() {
     [ -x "$qt_kit/bin/qt-cmake" ] && return 0
-    echo "Unpacking the Windows Qt kit into $qt_kit"
-    echo "$qt_kit_sha256  $qt_kit_archive" | sha256sum --check --quiet
-    as_root tar -C "$(dirname "$qt_kit")" -xJf "$qt_kit_archive"
+    if [ -n "${PINDREL_QT_KIT_ARCHIVE:-}" ] || [ -e "$qt_kit_archive" ]; then
+        echo "Unpacking the Windows Qt kit $qt_kit_archive into $qt_kit"
+        if ! echo "$qt_kit_sha256  $qt_kit_archive" | sha256sum --check --quiet; then
+            echo "$qt_kit_archive is not the kit this project was tested with (sha256" >&2
+            echo "$qt_kit_sha256). Name another with PINDREL_QT_KIT_ARCHIVE, or unset it to build" >&2
+            echo "the kit from source." >&2
+            exit 1
+        fi
+        as_root mkdir -p "$qt_kit"
+        as_root tar -C "$qt_kit" --strip-components=1 -xJf "$qt_kit_archive"
+        return 0
+    fi
+    echo "There is no Windows Qt kit in $qt_kit, and no prebuilt one to unpack (PINDREL_QT_KIT_ARCHIVE"
+    echo "names one), so it is built from source now: this is done once, and takes about 1.5 hours"
+    echo "on 2 cores."
+    tools/winkit/build-qt-kit.sh "$qt_kit"
+}
+
+# Checks the font sets named, and installs their fonts.
+install_font_sets() {
+    local set packages=() set_packages
+    for set in "$@"; do
+        [ -n "${font_set_packages[$set]:-}" ] || usage
+        read -ra set_packages <<<"${font_set_packages[$set]}"
+        packages+=("${set_packages[@]}")
+    done
+    install_missing "${packages[@]}"
+}
+
+# Runs the suite in the build folder, with the machine's fonts or once under each font set named.
+run_suite() {
+    local dir=$1 set
+    shift
+    [ $# -gt 0 ] || { ctest --test-dir "$dir" --output-on-failure; return; }
+    for set in "$@"; do
+        echo "The suite with the $set fonts only"
+        FONTCONFIG_FILE="$PWD/$dir/fonts/$set.conf" ctest --test-dir "$dir" --output-on-failure
+    done
 }
 
 install_locale() {
@@ -74,13 +120,14 @@ install_locale() {
 
 build_windows() {
     check_build_dir_owner "$windows_build_dir"
+    # The kit's qt-cmake names the compilers' toolchain file by where the kit was made.
     "$qt_kit/bin/qt-cmake" -S . -B "$windows_build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DPINDREL_BUILD_BENCHMARKS=OFF
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$qt_kit/toolchain-mingw64.cmake" -DPINDREL_BUILD_BENCHMARKS=OFF
     cmake --build "$windows_build_dir"
 }
 
 [ $# -ge 1 ] || usage
-[ "$1" = run ] || [ $# -eq 1 ] || usage
+case "$1" in run | test | windows) ;; *) [ $# -eq 1 ] || usage ;; esac
 case "$1" in
 run)
     # Without a desktop Qt would abort only after the whole set-up and build: say so at once.
@@ -97,9 +144,10 @@ run)
     exec "$program" "${@:2}"
     ;;
 test)
+    install_font_sets "${@:2}"
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     build
-    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure
+    QT_QPA_PLATFORM=offscreen run_suite "$build_dir" "${@:2}"
     ;;
 sanitize)
     # The tests again, in a build of their own that stops at the first memory or undefined-
@@ -118,11 +166,12 @@ package)
     (cd "$build_dir" && cpack -G DEB)
     ;;
 windows)
+    install_font_sets "${@:2}"
     install_missing "${windows_packages[@]}"
     install_qt_kit
     install_locale ja_JP.UTF-8
     build_windows
-    ctest --test-dir "$windows_build_dir" --output-on-failure
+    run_suite "$windows_build_dir" "${@:2}"
     (cd "$windows_build_dir" && cpack)
     ;;
 *)

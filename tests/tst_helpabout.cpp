@@ -1,3 +1,4 @@
+#include "offscreen.h"
 #include "ui/frmgarminwaypoint.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointhelp.h"
@@ -103,8 +104,16 @@ void tst_HelpAbout::helpLines_data()
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("writtenWidth");
     QTest::addColumn<QString>("text");
-    const auto row = [](const char *name, int top, int width, const char *text) {
-        QTest::newRow(name) << name << top / 15 << width / 15 << QString::fromUtf8(text);
+    // The line above, and how far below its top this one was written.
+    QTest::addColumn<QString>("above");
+    QTest::addColumn<int>("step");
+    QString above;
+    int aboveTop = 0;
+    const auto row = [&](const char *name, int top, int width, const char *text) {
+        QTest::newRow(name) << name << top / 15 << width / 15 << QString::fromUtf8(text) << above
+                            << (top - aboveTop) / 15;
+        above = QLatin1String(name);
+        aboveTop = top;
     };
     row("Label10", 120, 4935, "The GPS must be connected to Com 1, set for NMEA 4800");
     row("Label12", 360, 495, "Baud.");
@@ -126,6 +135,8 @@ void tst_HelpAbout::helpLines()
     QFETCH(int, top);
     QFETCH(int, writtenWidth);
     QFETCH(QString, text);
+    QFETCH(QString, above);
+    QFETCH(int, step);
     trigger("mnuHelp");
     auto help = shown<frmWaypointHelp>().value(0);
     QVERIFY(help);
@@ -133,12 +144,16 @@ void tst_HelpAbout::helpLines()
     auto label = help->findChild<QLabel *>(name);
     QVERIFY(label);
     QCOMPARE(label->text(), text);
-    QCOMPARE(label->pos(), QPoint(8, top));
-    // One line every 16 pixels, where the drawn labels overlapped by one; a margin at the foot.
-    QCOMPARE(label->height(), 16);
+    QVERIFY(label->x() == 8 && label->y() >= top);
+    // One line every 16 pixels, where the drawn labels overlapped by one, and paragraphs 8 more;
+    // further apart where the font is taller, never closer. A margin at the foot.
+    QVERIFY(label->height() >= qMax(16, label->fontMetrics().height()));
+    const QLabel *line = above.isEmpty() ? nullptr : help->findChild<QLabel *>(above);
+    QVERIFY(label->y() - (line ? line->y() : 0) >= step);
+    QVERIFY(!line || label->y() > line->geometry().bottom());
     QVERIFY(label->width() >= writtenWidth);
     QCOMPARE(label->font().bold(), name == u"Label4");
-    QCOMPARE(help->height(), 232 + 8);
+    QVERIFY(help->height() >= 232 + 8 && help->height() >= label->geometry().bottom() + 1 + 8);
     QVERIFY(help->width() >= 308);
 }
 
@@ -147,13 +162,21 @@ void tst_HelpAbout::aboutLines_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("written");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Image1") << "Image1" << QRect(8, 8, 30, 30) << "";
-    QTest::newRow("Label1") << "Label1" << QRect(48, 16, 121, 17) << "Pindrel V1.0";
+    // What stands above, and how far below its top this was written.
+    QTest::addColumn<QString>("above");
+    QTest::addColumn<int>("step");
+    QTest::newRow("Image1") << "Image1" << QRect(8, 8, 30, 30) << ""
+                            << "" << 0;
+    QTest::newRow("Label1") << "Label1" << QRect(48, 16, 121, 17) << "Pindrel V1.0"
+                            << "" << 0;
     QTest::newRow("Label2") << "Label2" << QRect(8, 48, 161, 17)
-                            << "Written by the Pindrel developers";
-    QTest::newRow("Label4") << "Label4" << QRect(8, 64, 121, 17) << "https://example.org/pindrel";
+                            << "Written by the Pindrel developers"
+                            << "Image1" << 40;
+    QTest::newRow("Label4") << "Label4" << QRect(8, 64, 121, 17) << "https://example.org/pindrel"
+                            << "Label2" << 16;
     QTest::newRow("Label3") << "Label3" << QRect(8, 80, 145, 17)
-                            << "Copyright © 2026 the Pindrel developers";
+                            << "Copyright © 2026 the Pindrel developers"
+                            << "Label4" << 16;
 }
 
 void tst_HelpAbout::aboutLines()
@@ -161,6 +184,8 @@ void tst_HelpAbout::aboutLines()
     QFETCH(QString, name);
     QFETCH(QRect, written);
     QFETCH(QString, text);
+    QFETCH(QString, above);
+    QFETCH(int, step);
     trigger("mnuAbout");
     auto about = shown<frmWaypointAbout>().value(0);
     QVERIFY(about);
@@ -168,13 +193,22 @@ void tst_HelpAbout::aboutLines()
     auto label = about->findChild<QLabel *>(name);
     QVERIFY(label);
     QCOMPARE(label->text(), text);
-    // The name is centred beside the picture; the credits come one every 16 pixels.
+    // The name is centred beside the picture; the credits come below it, one every 16 pixels or
+    // further apart where the font is taller.
     QCOMPARE(label->x(), written.x());
-    QVERIFY(qAbs(label->geometry().center().y() - written.center().y()) <= 2);
+    const QLabel *picture = about->findChild<QLabel *>(QStringLiteral("Image1"));
+    if (name == u"Label1")
+        QVERIFY(qAbs(label->geometry().center().y() - picture->geometry().center().y()) <= 1);
+    else
+        QVERIFY(label->y() >= written.y());
+    if (const QLabel *line = above.isEmpty() ? nullptr : about->findChild<QLabel *>(above))
+        QVERIFY(label->y() - line->y() >= step && label->y() > line->geometry().bottom());
     QVERIFY(label->width() >= written.width());
     if (name == u"Image1")
         QCOMPARE(label->pixmap().size(), QSize(30, 30));
-    QCOMPARE(about->height(), 96 + 8);
+    else
+        QVERIFY(label->height() >= qMax(16, label->fontMetrics().height()));
+    QVERIFY(about->height() >= 96 + 8 && about->height() >= label->geometry().bottom() + 1 + 8);
 }
 
 void tst_HelpAbout::everyLineShowsWhole_data()
@@ -203,7 +237,7 @@ void tst_HelpAbout::everyLineShowsWhole()
         // No line overlaps another or touches an edge of the window.
         for (QLabel *other : labels)
             QVERIFY(other == label || !other->geometry().intersects(label->geometry()));
-        QVERIFY(window->rect().adjusted(1, 1, -1, -1).contains(label->geometry()));
+        QVERIFY(window->rect().marginsRemoved(QMargins(8, 8, 8, 8)).contains(label->geometry()));
         if (label->text().isEmpty())
             continue;
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),

@@ -1,4 +1,5 @@
 #include "codepage.h"
+#include "offscreen.h"
 #include "platform/application.h"
 #include "platform/eightbit.h"
 #include "platform/messagebox.h"

@@ -118,6 +118,8 @@ void frmGarminWaypoint::createControls()
     grid->addWidget(txtWaypointLon, 0, 7);
     grid->addWidget(Label4, 2, 0, 1, 8);
     grid->addWidget(txtGeneratedString, 3, 0, 1, 8);
+    // A caption has its column, up to where its box begins, and is shown whole a space before
+    // the box: "Name:" was drawn 615 twips wide, over the first pixel of its box.
     grid->setColumnMinimumWidth(0, px(720 - 120));
     grid->setColumnMinimumWidth(2, px(2040 - 1935));
     grid->setColumnMinimumWidth(3, px(2880 - 2040));
