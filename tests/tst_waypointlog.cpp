@@ -109,7 +109,7 @@ void tst_WaypointLog::openCreatesOrEmpties()
     WaypointLog nextRun;
     QVERIFY(nextRun.open(m_folder));
     QCOMPARE(contents(), QByteArray());
-    QCOMPARE(nextRun.filePath(), m_path);
+    QCOMPARE(nextRun.filePath(), QDir::toNativeSeparators(m_path));
 }
 
 void tst_WaypointLog::eachRecordIsInTheFileWhenAppendReturns()
