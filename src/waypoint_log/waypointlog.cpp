@@ -101,15 +101,15 @@ bool WaypointLog::openFile(bool empty)
     // even after one of them has emptied the file. Unbuffered: a record that append() has accepted
     // must not wait in a buffer of ours, and each goes out in one write.
 #ifdef Q_OS_WIN
-    // Qt opens files sharing read and write but not delete, so that nobody can delete or rename
-    // the log while it is open; but it only seeks to the end once and then writes at its own
-    // offset. Only a handle that may append and not write appends at the end on every write.
     const QString path = m_path.native();
     // Qt would report only "Access denied" for a folder.
     if (QFileInfo(path).isDir()) {
         m_errorString = notAFile(true);
         return false;
     }
+    // Qt opens files sharing read and write but not delete, so that nobody can delete or rename
+    // the log while it is open; but it only seeks to the end once and then writes at its own
+    // offset. Only a handle that may append and not write appends at the end on every write.
     if (empty) {
         QFile emptied(path);
         if (!emptied.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
