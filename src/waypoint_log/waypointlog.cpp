@@ -79,9 +79,11 @@ bool WaypointLog::open(const platform::NativeName &folder)
     m_path = QFileInfo(QDir(folder.native()), QString::fromLatin1(fileName)).absoluteFilePath();
 #else
     ignoreFileSizeLimitSignal();
-    const platform::NativeName shownFolder = folder.isEmpty() ? platform::workingFolder() : folder;
-    m_path = platform::NativeName::fromNative(
-        shownFolder.native() + (shownFolder.native().endsWith('/') ? "" : "/") + fileName);
+    // A working folder that has been deleted has no name left to show.
+    QByteArray path = (folder.isEmpty() ? platform::workingFolder() : folder).native();
+    if (!path.isEmpty() && !path.endsWith('/'))
+        path += '/';
+    m_path = platform::NativeName::fromNative(path + fileName);
     m_folder = ::open(folder.isEmpty() ? "." : folder.native().constData(),
                       O_DIRECTORY | O_CLOEXEC | folderOpenFlags);
     if (m_folder < 0) {
