@@ -26,6 +26,10 @@
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
+#else
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 class tst_MainWindow : public QObject
@@ -78,6 +82,7 @@ private slots:
     void fullDiskIsToldAndTheNextSaveTriesAgain();
     void logGoneIsToldOnce_data();
     void logGoneIsToldOnce();
+    void startFailsWithAMessageAndAFailureStatus_data();
     void startFailsWithAMessageAndAFailureStatus();
 
     void commandLineChoosesThePort();
@@ -102,7 +107,7 @@ private:
     }
     QLineEdit *box(const char *name) const { return child<QLineEdit>(name); }
     void trigger(const char *action) const { child<QAction>(action)->trigger(); }
-    void recreateWindow(const QString &portName);
+    void recreateWindow(const platform::NativeName &portName);
     QByteArray logContents() const;
     bool logIsOpen() const;
     void type(const QString &name, const QString &lat, const QString &lon) const
@@ -168,7 +173,7 @@ void tst_MainWindow::init()
     recreateWindow(m_portPath);
 }
 
-void tst_MainWindow::recreateWindow(const QString &portName)
+void tst_MainWindow::recreateWindow(const platform::NativeName &portName)
 {
     m_window.reset();
     m_messages.clear();
@@ -575,13 +580,23 @@ void tst_MainWindow::sendDeliversTheBytesItsChecksumCovers_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("example") << "home" << example;
+    // Where the program starts, and the port's link in it: names that are not UTF-8.
+    QTest::addColumn<QByteArray>("latin1Folder");
+    QTest::newRow("example") << "home" << example << QByteArray();
+#ifndef Q_OS_WIN
+    QTest::newRow("latin-1 folder and port, y diaeresis kept")
+        << "ÿé" << QByteArray("$GPWPL,1,N,2,W,\xff\xc9*5C\r\n") << QByteArray("caf\xe9");
+#endif
     if (eightBitCodePage() == 932) {
-        QTest::newRow("japanese in 932") << "北" << QByteArray("$GPWPL,1,N,2,W,\x96\x6b*97\r\n");
-        QTest::newRow("outside 932") << "café" << QByteArray("$GPWPL,1,N,2,W,CAF?*11\r\n");
+        QTest::newRow("japanese in 932")
+            << "北" << QByteArray("$GPWPL,1,N,2,W,\x96\x6b*97\r\n") << QByteArray();
+        QTest::newRow("outside 932")
+            << "café" << QByteArray("$GPWPL,1,N,2,W,CAF?*11\r\n") << QByteArray();
     } else {
-        QTest::newRow("latin-1") << "café" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n");
-        QTest::newRow("beyond latin-1") << "北" << QByteArray("$GPWPL,1,N,2,W,?*55\r\n");
+        QTest::newRow("latin-1") << "café" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n")
+                                 << QByteArray();
+        QTest::newRow("beyond latin-1")
+            << "北" << QByteArray("$GPWPL,1,N,2,W,?*55\r\n") << QByteArray();
     }
 }
 
@@ -589,9 +604,31 @@ void tst_MainWindow::sendDeliversTheBytesItsChecksumCovers()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, expected);
+    QFETCH(QByteArray, latin1Folder);
+#ifndef Q_OS_WIN
+    const QByteArray port = QFile::encodeName(m_dir->path()) + '/' + latin1Folder + "/gps\xe9";
+    if (!latin1Folder.isEmpty()) {
+        if (::mkdir(latin1Folder.constData(), 0700) != 0)
+            QSKIP("The file system here takes no such name");
+        QVERIFY(::symlink(QFile::encodeName(m_portPath).constData(), port.constData()) == 0);
+        QVERIFY(::chdir(latin1Folder.constData()) == 0);
+        recreateWindow(platform::NativeName::fromNative(port));
+    }
+#endif
     type(name, name == u"home" ? "3351.123" : "1", name == u"home" ? "08412.345" : "2");
     trigger("mnuMakeString");
     trigger("mnuOpenPort");
+    trigger("mnuSave");
+    QFile log(QStringLiteral("waypoints.wpl"));
+    QVERIFY(log.open(QIODevice::ReadOnly) && log.readAll().startsWith('"' + expected));
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+    if (!latin1Folder.isEmpty()) {
+        // Told by a readable name, the byte that is not UTF-8 escaped.
+        QVERIFY(QFile::remove(QStringLiteral("waypoints.wpl")));
+        trigger("mnuSave");
+        QVERIFY2(m_messages.value(0).contains(u"/caf\\xe9/waypoints.wpl"),
+                 qPrintable(m_messages.value(0)));
+    }
     QVERIFY(is4800Baud8N1(m_pty->settings()));
     trigger("mnuSendString");
     const QByteArray received = m_pty->receive(expected.size());
@@ -615,7 +652,8 @@ void tst_MainWindow::openFailureIsToldAndTheProgramGoesOn()
     recreateWindow(port);
     trigger("mnuOpenPort");
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.first().contains(port), qPrintable(m_messages.first()));
+    QVERIFY2(m_messages.first().contains(platform::displayName(port)),
+             qPrintable(m_messages.first()));
     // The way forward: the ports there are, and how to choose one.
     QVERIFY2(m_messages.first().contains(u"--port"), qPrintable(m_messages.first()));
     for (const QString &present : presentSerialPorts())
@@ -779,18 +817,25 @@ void tst_MainWindow::saveReadsTheTimeBeforeTheDate()
 void tst_MainWindow::fullDiskIsToldAndTheNextSaveTriesAgain()
 {
 #ifdef Q_OS_WIN
-    QSKIP("Windows has no /dev/full to stand for a full disk");
-#endif
-    m_window.reset();
-    QVERIFY(QFile::remove(QStringLiteral("waypoints.wpl")));
-    QVERIFY(QFile::link(QStringLiteral("/dev/full"), QStringLiteral("waypoints.wpl")));
-    recreateWindow(m_portPath);
+    QSKIP("Windows has no file-size limit to stand for a full disk");
+#else
+    // A limit of this process's own, with SIGXFSZ as it comes: the log must not be ended by it.
+    rlimit saved = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &none) == 0);
     trigger("mnuSave");
     trigger("mnuSave");
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
     QCOMPARE(m_messages.size(), 2);
     QVERIFY2(m_messages.first().contains(u"waypoints.wpl"), qPrintable(m_messages.first()));
-    QVERIFY2(m_messages.first().contains(qt_error_string(ENOSPC)), qPrintable(m_messages.first()));
+    QVERIFY2(m_messages.first().contains(qt_error_string(EFBIG)), qPrintable(m_messages.first()));
     QVERIFY(m_window->isVisible());
+    trigger("mnuSave");
+    QCOMPARE(m_messages.size(), 2);
+    QCOMPARE(logContents(), WaypointLog::record({}, m_time, m_date));
+#endif
 }
 
 void tst_MainWindow::logGoneIsToldOnce_data()
@@ -818,11 +863,28 @@ void tst_MainWindow::logGoneIsToldOnce()
     QCOMPARE(m_messages.size(), folderGone ? 2 : 1);
 }
 
+void tst_MainWindow::startFailsWithAMessageAndAFailureStatus_data()
+{
+    QTest::addColumn<QString>("inItsPlace");
+    QTest::newRow("folder") << "folder";
+#ifndef Q_OS_WIN
+    // Opened as a file, a device would be written to.
+    QTest::newRow("device") << "device";
+#endif
+}
+
 void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
 {
+    QFETCH(QString, inItsPlace);
     m_window.reset();
-    QVERIFY(QFile::remove(QStringLiteral("waypoints.wpl")));
-    QVERIFY(QDir().mkdir(QStringLiteral("waypoints.wpl")));
+    const QString log = QStringLiteral("waypoints.wpl");
+    QVERIFY(QFile::remove(log));
+#ifndef Q_OS_WIN
+    if (inItsPlace == u"device")
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), log));
+#endif
+    if (inItsPlace == u"folder")
+        QVERIFY(QDir().mkdir(log));
     QStringList messages;
     bool windowShown = false;
     Services services;
@@ -834,17 +896,28 @@ void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
     };
     QCOMPARE(ui::runProgram(services), EXIT_FAILURE);
     QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.first().contains(u"waypoints.wpl"), qPrintable(messages.first()));
+    QVERIFY2(messages.first().contains(u"waypoints.wpl") && messages.first().contains(inItsPlace),
+             qPrintable(messages.first()));
     QVERIFY(!windowShown);
 }
 
 void tst_MainWindow::commandLineChoosesThePort()
 {
-    using ui::parseCommandLine;
-    QCOMPARE(parseCommandLine({"pindrel"}).portName, GpsLink::firstSerialPortName());
-    QCOMPARE(parseCommandLine({"pindrel", "--port", "/dev/ttyUSB0"}).portName, "/dev/ttyUSB0");
-    QCOMPARE(parseCommandLine({"pindrel", "--port=COM3"}).portName, "COM3");
+    const auto parseCommandLine = [](const QStringList &arguments) {
+        return ui::parseCommandLine({arguments.begin(), arguments.end()});
+    };
+    QVERIFY(parseCommandLine({"pindrel"}).portName == GpsLink::firstSerialPortName());
+    QVERIFY(parseCommandLine({"pindrel", "--port", "/dev/ttyUSB0"}).portName ==
+            QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(parseCommandLine({"pindrel", "--port=COM3"}).portName == QStringLiteral("COM3"));
     QVERIFY(parseCommandLine({"pindrel", "-style", "fusion", "-reverse"}).run);
+#ifndef Q_OS_WIN
+    // A link named in Latin-1 is kept byte for byte.
+    const auto latin1 = platform::NativeName::fromNative("gps\xe9");
+    QCOMPARE(ui::parseCommandLine({QStringLiteral("pindrel"), QStringLiteral("--port"), latin1})
+                 .portName.native(),
+             latin1.native());
+#endif
 }
 
 void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()

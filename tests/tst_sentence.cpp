@@ -89,8 +89,17 @@ void tst_Sentence::beyondAscii_data()
         addRow("sharp s keeps its length", "ß", "1", "2", "$GPWPL,1,N,2,W,ß*B5\r\n");
         addRow("outside latin-1 counts as ?", "北", "1", "2", "$GPWPL,1,N,2,W,北*55\r\n");
     }
-    if (eightBitCodePage() == 1252)
+    if (eightBitCodePage() == 28591)
+        addRow("letter kept where latin-1 lacks its capital", "ÿé", "1", "2",
+               "$GPWPL,1,N,2,W,ÿÉ*5C\r\n");
+    if (eightBitCodePage() == 1252) {
         addRow("euro sign in 1252", "€", "1", "2", "$GPWPL,1,N,2,W,€*EA\r\n");
+        addRow("capital y diaeresis in 1252", "ÿ", "1", "2", "$GPWPL,1,N,2,W,Ÿ*F5\r\n");
+        addRow("micro sign kept where 1252 lacks its capital", "µ", "1", "2",
+               "$GPWPL,1,N,2,W,µ*DF\r\n");
+    }
+    if (eightBitCodePage() == 932)
+        addRow("greek capital for micro sign in 932", "µ", "1", "2", "$GPWPL,1,N,2,W,Μ*43\r\n");
     addRow("beyond the BMP counts as one ?", "😀", "1", "2", "$GPWPL,1,N,2,W,😀*55\r\n");
 }
 

@@ -7,6 +7,7 @@
 #ifndef Q_OS_WIN
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 class tst_WaypointLog : public QObject
@@ -14,7 +15,6 @@ class tst_WaypointLog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -35,6 +35,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
+    platform::NativeName m_folder;
 };
 
 namespace {
@@ -45,19 +46,12 @@ const QByteArray example = "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n";
 
 } // namespace
 
-void tst_WaypointLog::initTestCase()
-{
-#ifndef Q_OS_WIN
-    // Going past the file size limit must fail the write, not kill the test.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
-}
-
 void tst_WaypointLog::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_path = m_dir->filePath(QString::fromLatin1(WaypointLog::fileName));
+    m_folder = m_dir->path();
 }
 
 void tst_WaypointLog::cleanup()
@@ -107,21 +101,21 @@ void tst_WaypointLog::record()
 void tst_WaypointLog::openCreatesOrEmpties()
 {
     WaypointLog log;
-    QVERIFY2(log.open(m_path), qPrintable(log.errorString()));
+    QVERIFY2(log.open(m_folder), qPrintable(log.errorString()));
     QVERIFY(QFile::exists(m_path));
     QVERIFY(log.append(example, saveTime, saveDate));
     log.close();
 
     WaypointLog nextRun;
-    QVERIFY(nextRun.open(m_path));
+    QVERIFY(nextRun.open(m_folder));
     QCOMPARE(contents(), QByteArray());
-    QCOMPARE(nextRun.filePath(), m_path);
+    QCOMPARE(nextRun.filePath(), QDir::toNativeSeparators(m_path));
 }
 
 void tst_WaypointLog::eachRecordIsInTheFileWhenAppendReturns()
 {
     WaypointLog log;
-    QVERIFY(log.open(m_path));
+    QVERIFY(log.open(m_folder));
     QVERIFY(log.append(example, saveTime, saveDate));
     const QByteArray first = WaypointLog::record(example, saveTime, saveDate);
     QCOMPARE(contents(), first);
@@ -131,23 +125,37 @@ void tst_WaypointLog::eachRecordIsInTheFileWhenAppendReturns()
 
 void tst_WaypointLog::openFailure_data()
 {
-    QTest::addColumn<bool>("directoryByThatName");
-    QTest::newRow("a directory by that name") << true;
-    QTest::newRow("no such folder") << false;
+    QTest::addColumn<QString>("byThatName");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("a directory by that name") << "folder"
+                                              << "The name belongs to a folder";
+    QTest::newRow("no such folder") << ""
+                                    << "";
+#ifndef Q_OS_WIN
+    // Opened as a file, it would block until someone read it.
+    QTest::newRow("a FIFO by that name") << "fifo"
+                                         << "named pipe (FIFO)";
+#endif
 }
 
 void tst_WaypointLog::openFailure()
 {
-    QFETCH(bool, directoryByThatName);
-    QString path = m_path;
-    if (directoryByThatName)
+    QFETCH(QString, byThatName);
+    QFETCH(QString, told);
+    platform::NativeName folder = m_folder;
+    if (byThatName == u"folder")
         QVERIFY(QDir(m_dir->path()).mkdir(QString::fromLatin1(WaypointLog::fileName)));
+#ifndef Q_OS_WIN
+    else if (byThatName == u"fifo")
+        QVERIFY(::mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0);
+#endif
     else
-        path = m_dir->filePath(QStringLiteral("missing/waypoints.wpl"));
+        folder = m_dir->filePath(QStringLiteral("missing"));
     WaypointLog log;
-    QVERIFY(!log.open(path));
+    QVERIFY(!log.open(folder));
     QVERIFY(!log.isOpen());
-    QVERIFY(!log.errorString().isEmpty());
+    QVERIFY2(!log.errorString().isEmpty() && log.errorString().contains(told),
+             qPrintable(log.errorString()));
     QVERIFY(!log.append(example, saveTime, saveDate));
 }
 
@@ -165,7 +173,7 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
 #else
     QFETCH(bool, otherAppends);
     WaypointLog log;
-    QVERIFY(log.open(m_path));
+    QVERIFY(log.open(m_folder));
     QVERIFY(log.append(example, saveTime, saveDate));
     const QByteArray before = contents();
     static QFile other;
@@ -206,10 +214,10 @@ void tst_WaypointLog::failedWriteLeavesNoHalfRecordAndTheNextOneWorks()
 void tst_WaypointLog::twoProgramsInOneFolderAddWholeRecords()
 {
     WaypointLog first;
-    QVERIFY(first.open(m_path) && first.append("first", saveTime, saveDate));
+    QVERIFY(first.open(m_folder) && first.append("first", saveTime, saveDate));
     // A second program starts in the same folder and empties the log.
     WaypointLog second;
-    QVERIFY(second.open(m_path) && first.append("after", saveTime, saveDate));
+    QVERIFY(second.open(m_folder) && first.append("after", saveTime, saveDate));
     QVERIFY(second.append("second", saveTime, saveDate));
     QCOMPARE(contents(), WaypointLog::record("after", saveTime, saveDate) +
                              WaypointLog::record("second", saveTime, saveDate));
@@ -222,6 +230,7 @@ void tst_WaypointLog::logGoneBetweenSaves_data()
     QTest::newRow("deleted") << false << QByteArray();
     QTest::newRow("renamed") << true << QByteArray();
     QTest::newRow("replaced") << true << QByteArray("theirs\n");
+    QTest::newRow("FIFO in its place") << false << QByteArray("fifo");
 }
 
 void tst_WaypointLog::logGoneBetweenSaves()
@@ -229,7 +238,7 @@ void tst_WaypointLog::logGoneBetweenSaves()
     QFETCH(bool, renamed);
     QFETCH(QByteArray, theirs);
     WaypointLog log;
-    QVERIFY(log.open(m_path) && log.append("first", saveTime, saveDate));
+    QVERIFY(log.open(m_folder) && log.append("first", saveTime, saveDate));
     const bool gone =
         renamed ? QFile::rename(m_path, m_path + QStringLiteral(".old")) : QFile::remove(m_path);
 #ifdef Q_OS_WIN
@@ -242,6 +251,16 @@ void tst_WaypointLog::logGoneBetweenSaves()
     return;
 #endif
     QVERIFY(gone);
+#ifndef Q_OS_WIN
+    if (theirs == "fifo") {
+        // Nothing is saved into it, and nothing blocks; once it is gone, saving works again.
+        QVERIFY(::mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0);
+        QVERIFY(!log.append(example, saveTime, saveDate));
+        QVERIFY2(log.errorString().contains(u"named pipe"), qPrintable(log.errorString()));
+        QVERIFY(QFile::remove(m_path));
+        theirs.clear();
+    }
+#endif
     QFile other(m_path);
     QVERIFY(theirs.isEmpty() ||
             (other.open(QIODevice::NewOnly | QIODevice::Unbuffered) && other.write(theirs) > 0));

@@ -6,8 +6,12 @@
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #else
+#include <cerrno>
+#include <cstdlib>
 #include <sys/ioctl.h>
 #endif
+
+#include <optional>
 
 namespace {
 
@@ -31,6 +35,31 @@ constexpr qint64 unreadInputBytes = 4096;
 constexpr QIODevice::OpenMode openMode = QIODevice::WriteOnly;
 #endif
 
+// QSerialPort takes the name as text. A name that no text stands for, such as a link named in
+// Latin-1, is opened by the device it leads to, whose name the system made.
+std::optional<QString> deviceName(const platform::NativeName &portName, QString *error)
+{
+    if (std::optional<QString> text = portName.toText())
+        return text;
+#ifndef Q_OS_WIN
+    QByteArray path = portName.native();
+    // Where Qt looks for a short name such as ttyS0.
+    if (!path.startsWith('/') && !path.startsWith("./") && !path.startsWith("../"))
+        path.prepend("/dev/");
+    char *resolved = ::realpath(path.constData(), nullptr);
+    if (resolved == nullptr) {
+        *error = qt_error_string(errno);
+        return std::nullopt;
+    }
+    const auto device = platform::NativeName::fromNative(QByteArray(resolved));
+    std::free(resolved);
+    if (std::optional<QString> text = device.toText())
+        return text;
+#endif
+    *error = GpsLink::tr("Its device's name is not text, and Qt can only open a port by text.");
+    return std::nullopt;
+}
+
 } // namespace
 
 qint64 GpsLink::transmitMs(qint64 bytes)
@@ -38,7 +67,7 @@ qint64 GpsLink::transmitMs(qint64 bytes)
     return bytes * bitsPerByte * 1000 / baudRate;
 }
 
-GpsLink::GpsLink(QString portName, QObject *parent)
+GpsLink::GpsLink(platform::NativeName portName, QObject *parent)
     : QObject(parent), m_portName(std::move(portName)), m_port(new QSerialPort(this)),
       m_closing(new QTimer(this))
 {
@@ -77,7 +106,12 @@ bool GpsLink::isOpen() const
 
 bool GpsLink::open()
 {
-    m_port->setPortName(m_portName);
+    const std::optional<QString> device = deviceName(m_portName, &m_errorString);
+    if (!device) {
+        m_openProblem = PortProblem::WrongPort;
+        return false;
+    }
+    m_port->setPortName(*device);
     m_port->setBaudRate(QSerialPort::Baud4800);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setDataBits(QSerialPort::Data8);
@@ -88,7 +122,7 @@ bool GpsLink::open()
     if (m_port->open(openMode))
         return true;
     m_errorString = m_port->errorString();
-    m_openProblem = m_port->error() == QSerialPort::PermissionError ? refusalProblem(m_portName)
+    m_openProblem = m_port->error() == QSerialPort::PermissionError ? refusalProblem(*device)
                                                                     : PortProblem::WrongPort;
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gps_link/portadvice.h"
+#include "platform/nativename.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -23,13 +24,14 @@ public:
     // How long the bytes take on the line at 4800 baud, 8N1.
     static qint64 transmitMs(qint64 bytes);
 
-    explicit GpsLink(QString portName, QObject *parent = nullptr);
+    // The port's name as the user gave it, in the system's own form.
+    explicit GpsLink(platform::NativeName portName, QObject *parent = nullptr);
     ~GpsLink() override;
 
     // The first serial port of the machine: COM1 on Windows, /dev/ttyS0 elsewhere.
     static QString firstSerialPortName();
 
-    QString portName() const { return m_portName; }
+    platform::NativeName portName() const { return m_portName; }
     bool isOpen() const;
 
     // Opens the port with the fixed settings. On failure the port stays closed and
@@ -71,7 +73,7 @@ private:
     void pollClosing();
     void finishClosing(qint64 unsent);
 
-    QString m_portName;
+    platform::NativeName m_portName;
     QSerialPort *m_port;
     QTimer *m_closing;
     QDeadlineTimer m_closeDeadline;

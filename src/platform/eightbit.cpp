@@ -1,5 +1,7 @@
 #include "platform/eightbit.h"
 
+#include <algorithm>
+
 #ifdef Q_OS_WIN
 #include <QString>
 #include <qt_windows.h>
@@ -43,6 +45,26 @@ QByteArray toEightBit(QStringView text)
     return bytes;
 }
 
+bool holdsInEightBit(QStringView text)
+{
+    if (text.isEmpty())
+        return true;
+    const auto wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int length = int(text.size());
+    if (GetACP() == CP_UTF8) {
+        // UTF-8 holds everything but a lone surrogate, which it refuses outright.
+        return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, nullptr, 0, nullptr,
+                                   nullptr) > 0;
+    }
+    BOOL usedFallback = FALSE;
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr,
+                            &usedFallback) > 0) {
+        return !usedFallback;
+    }
+    // A code page that cannot say which characters it lacks; toEightBit() sends them as it may.
+    return true;
+}
+
 #else
 
 QByteArray toEightBit(QStringView text)
@@ -63,6 +85,11 @@ QByteArray toEightBit(QStringView text)
     }
     bytes.truncate(out - bytes.data());
     return bytes;
+}
+
+bool holdsInEightBit(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xff; });
 }
 
 #endif

@@ -10,4 +10,8 @@ namespace platform {
 // checksum all take their bytes from here, so that what is checked is what is sent.
 QByteArray toEightBit(QStringView text);
 
+// Whether the system's 8-bit character set holds every character of the text, so that
+// toEightBit() gives no "?" for it.
+bool holdsInEightBit(QStringView text);
+
 } // namespace platform

@@ -8,6 +8,14 @@ namespace {
 
 constexpr char hexDigits[] = "0123456789ABCDEF";
 
+// A capital that the 8-bit set cannot hold would go out as "?", where the letter as typed would
+// have fitted ("ÿ" in ISO 8859-1, "µ" in code page 1252): then the letter stays as it is.
+bool capitalFits(QStringView letter, QStringView capital)
+{
+    return capital.front().unicode() < 0x80 || letter == capital ||
+           platform::holdsInEightBit(capital) || !platform::holdsInEightBit(letter);
+}
+
 } // namespace
 
 QString toUpperKeepingLength(QStringView text)
@@ -18,13 +26,16 @@ QString toUpperKeepingLength(QStringView text)
         const QChar c = text[i];
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             const char32_t mapped = QChar::toUpper(QChar::surrogateToUcs4(c, text[i + 1]));
+            const QChar capital[] = {QChar::highSurrogate(mapped), QChar::lowSurrogate(mapped)};
             // Keep the pair as it was if its upper case would change the length.
-            const bool paired = QChar::requiresSurrogates(mapped);
-            *out++ = paired ? QChar(QChar::highSurrogate(mapped)) : c;
-            *out++ = paired ? QChar(QChar::lowSurrogate(mapped)) : text[i + 1];
+            const bool paired = QChar::requiresSurrogates(mapped) &&
+                                capitalFits(text.sliced(i, 2), QStringView(capital, 2));
+            *out++ = paired ? capital[0] : c;
+            *out++ = paired ? capital[1] : text[i + 1];
             ++i;
         } else {
-            *out++ = c.toUpper();
+            const QChar capital = c.toUpper();
+            *out++ = capitalFits(QStringView(&c, 1), QStringView(&capital, 1)) ? capital : c;
         }
     }
     return upper;

@@ -17,7 +17,8 @@ inline constexpr qsizetype maxBodyLength = 32767;
 std::optional<QString> makeWaypointString(QStringView name, QStringView latitude,
                                           QStringView longitude);
 
-// Upper-cases character by character, so that the length never changes ("ß" stays "ß").
+// Upper-cases character by character, so that the length never changes ("ß" stays "ß"). A letter
+// whose capital the system's 8-bit character set lacks, though it holds the letter, stays as typed.
 QString toUpperKeepingLength(QStringView text);
 
 } // namespace sentence

@@ -8,6 +8,12 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+
+#include <shellapi.h>
+#endif
+
 namespace ui {
 
 namespace {
@@ -46,9 +52,10 @@ CommandLine tell(const QString &text, int exitStatus)
     return {.run = false, .portName = {}, .text = text, .exitStatus = exitStatus};
 }
 
-} // namespace
+// Turns --port's value, as the parser read it, back into the name the user gave.
+using NameFromText = platform::NativeName (*)(const QString &);
 
-CommandLine parseCommandLine(const QStringList &arguments)
+CommandLine parseText(const QStringList &arguments, NameFromText portName)
 {
     QCommandLineParser parser;
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
@@ -80,16 +87,55 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (parser.isSet(port) && parser.value(port).isEmpty())
         return tell(tr("The option --port needs a port's name.\n\n") + usage(), usageErrorStatus);
     return {.run = true,
-            .portName = parser.isSet(port) ? parser.value(port) : GpsLink::firstSerialPortName(),
+            .portName =
+                parser.isSet(port) ? portName(parser.value(port)) : GpsLink::firstSerialPortName(),
             .text = {},
             .exitStatus = 0};
 }
 
-QStringList commandLineArguments(int argc, char *argv[])
+} // namespace
+
+CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
 {
-    QStringList arguments;
+#ifdef Q_OS_WIN
+    // Wide characters are the system's own form: the text is the name.
+    QStringList text;
+    for (const platform::NativeName &argument : arguments)
+        text << argument.native();
+    return parseText(text, [](const QString &value) { return platform::NativeName(value); });
+#else
+    // Read with each byte as one character, so that --port's value comes back byte for byte.
+    // Every option's name is ASCII, so any reading finds the same options; what is told to the
+    // user comes from a readable one.
+    QStringList bytes;
+    QStringList shown;
+    for (const platform::NativeName &argument : arguments) {
+        bytes << QString::fromLatin1(argument.native());
+        shown << platform::displayName(argument);
+    }
+    const NameFromText fromBytes = [](const QString &value) {
+        return platform::NativeName::fromNative(value.toLatin1());
+    };
+    const CommandLine commandLine = parseText(bytes, fromBytes);
+    return commandLine.run ? commandLine : parseText(shown, fromBytes);
+#endif
+}
+
+QList<platform::NativeName> commandLineArguments(int argc, char *argv[])
+{
+    QList<platform::NativeName> arguments;
+#ifdef Q_OS_WIN
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    int count = 0;
+    wchar_t **wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    for (int i = 0; wide != nullptr && i < count; ++i)
+        arguments << QString::fromWCharArray(wide[i]);
+    ::LocalFree(wide);
+#else
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << platform::NativeName::fromNative(QByteArray(argv[i]));
+#endif
     return arguments;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/nativename.h"
+
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace ui {
 
@@ -9,7 +11,8 @@ namespace ui {
 struct CommandLine
 {
     bool run = true;
-    QString portName;
+    // As given, in the system's own form: a link's name need not be text.
+    platform::NativeName portName;
     // When not running: the help, the version, or what was wrong followed by the usage.
     QString text;
     int exitStatus = 0;
@@ -20,10 +23,11 @@ inline constexpr int usageErrorStatus = 2;
 
 // Reads the arguments, the program's name first, and touches nothing else. Without --port the
 // program runs on the first serial port.
-CommandLine parseCommandLine(const QStringList &arguments);
+CommandLine parseCommandLine(const QList<platform::NativeName> &arguments);
 
-// The arguments that main() was given, before any application object exists.
-QStringList commandLineArguments(int argc, char *argv[]);
+// The arguments that main() was given, before any application object exists, in the system's
+// own form: on Windows the wide command line, which holds names the ANSI code page cannot.
+QList<platform::NativeName> commandLineArguments(int argc, char *argv[]);
 
 // Prints the text, on standard error when the status is a failure; on Windows, where a program
 // with windows has no console, shows it in a message box instead. Returns the exit status.

@@ -2,6 +2,7 @@
 
 #include "gps_link/gpslink.h"
 #include "platform/eightbit.h"
+#include "platform/nativename.h"
 #include "sentence/waypointsentence.h"
 #include "ui/frmclosingport.h"
 #include "ui/frmwaypointabout.h"
@@ -80,7 +81,7 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
         [this](const QString &reason) {
             m_services.message(this, tr("The serial port %1 stopped working and has been "
                                         "closed.\n\n%2")
-                                         .arg(m_link->portName(), reason));
+                                         .arg(platform::displayName(m_link->portName()), reason));
         },
         Qt::QueuedConnection);
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
@@ -213,8 +214,9 @@ void frmGarminWaypoint::mnuOpenPort_Click()
     }
     if (!m_link->open()) {
         QString text = tr("The serial port %1 could not be opened.\n\n%2")
-                           .arg(m_link->portName(), m_link->errorString());
-        const QString advice = portAdvice(m_link->portName(), m_link->openProblem());
+                           .arg(platform::displayName(m_link->portName()), m_link->errorString());
+        const QString advice =
+            portAdvice(platform::displayName(m_link->portName()), m_link->openProblem());
         if (!advice.isEmpty())
             text += QLatin1String("\n\n") + advice;
         m_services.message(this, text);
@@ -312,6 +314,7 @@ void frmGarminWaypoint::closePort()
     if (unsent > 0) {
         m_services.message(this, tr("The serial port %1 was closed before everything had gone "
                                     "out: %2 were not sent.")
-                                     .arg(m_link->portName(), frmClosingPort::byteCount(unsent)));
+                                     .arg(platform::displayName(m_link->portName()),
+                                          frmClosingPort::byteCount(unsent)));
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/nativename.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QFile>
@@ -17,9 +19,12 @@ public:
     WaypointLog() = default;
     WaypointLog(const WaypointLog &) = delete;
     WaypointLog &operator=(const WaypointLog &) = delete;
+    ~WaypointLog();
 
-    // Creates the file, or empties it. On failure errorString() says why.
-    bool open(const QString &path = QString::fromLatin1(fileName));
+    // Creates the file in the folder, the working folder when none is given, or empties it. Only
+    // an ordinary file is taken: a pipe or a device there is refused without being opened. On
+    // failure errorString() says why.
+    bool open(const platform::NativeName &folder = {});
 
     // What append() found at the log's path.
     enum class Found
@@ -45,7 +50,7 @@ public:
     bool isOpen() const { return m_isOpen; }
 
     // The full path, for telling the user which file it is.
-    QString filePath() const { return m_path; }
+    QString filePath() const { return platform::displayName(m_path); }
     QString errorString() const { return m_errorString; }
 
     // A record: the text in double quotes, unchanged, then #HH:MM:SS# and #YYYY-MM-DD#, each
@@ -53,13 +58,19 @@ public:
     static QByteArray record(const QByteArray &text, QTime time, QDate date);
 
 private:
-    bool openFile(const QString &path, bool empty);
+    bool openFile(bool empty);
     bool stillAtPath() const;
+    bool existsAtPath() const;
     qint64 fileSize() const;
     bool cutBack(qint64 sizeBefore, qint64 written);
     bool syncToDisk();
 
-    QString m_path;
+    platform::NativeName m_path;
+#ifndef Q_OS_WIN
+    // The folder, held open so that the log is always looked for by its name in the folder it
+    // started in: the folder's own name need not be text.
+    int m_folder = -1;
+#endif
     bool m_isOpen = false;
     QFile m_file;
     Found m_found = Found::Log;
