@@ -54,12 +54,37 @@ LineHandle duplicate(LineHandle handle)
 #endif
 }
 
+#ifdef Q_OS_WIN
+// Wine's FlushFileBuffers() on a COM port throws the output queue away (tcflush) rather than
+// waiting for it; there the queue is watched until it is empty instead.
+bool flushDiscards()
+{
+    static const bool wine =
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+bool waitForEmptyQueue(LineHandle line)
+{
+    constexpr DWORD lookEveryMs = 20;
+    for (;;) {
+        COMSTAT status = {};
+        DWORD errors = 0;
+        if (!::ClearCommError(line, &errors, &status))
+            return false;
+        if (status.cbOutQue == 0)
+            return true;
+        ::Sleep(lookEveryMs);
+    }
+}
+#endif
+
 // Blocks until the system has put every queued byte on the wire, the adapter's own buffer
 // included. Discarding the output queue from another thread (giveUp()) ends it early.
 QString drainLine(LineHandle line)
 {
 #ifdef Q_OS_WIN
-    const bool drained = ::FlushFileBuffers(line);
+    const bool drained = flushDiscards() ? waitForEmptyQueue(line) : ::FlushFileBuffers(line);
     const QString failure = drained ? QString() : qt_error_string(int(::GetLastError()));
     ::CloseHandle(line);
 #else
@@ -102,7 +127,8 @@ GpsLink::GpsLink(QString portName, QObject *parent)
         if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
             fail(m_port->errorString());
     });
-    connect(m_port, &QSerialPort::bytesWritten, this, [this] {
+    connect(m_port, &QSerialPort::bytesWritten, this, [this](qint64 bytes) {
+        m_unconfirmed -= bytes;
         if (m_drain)
             m_handedOverWhileDraining = true;
         drainWhenHandedOver();
@@ -143,6 +169,7 @@ bool GpsLink::open()
 #ifdef Q_OS_WIN
     m_port->setReadBufferSize(unreadInputBytes);
 #endif
+    m_unconfirmed = 0;
     if (m_port->open(openMode))
         return true;
     m_errorString = m_port->errorString();
@@ -155,6 +182,7 @@ void GpsLink::send(const QByteArray &bytes)
 {
     if (bytes.isEmpty() || !m_port->isOpen())
         return;
+    m_unconfirmed += bytes.size();
     if (m_port->write(bytes) != bytes.size())
         fail(m_port->errorString());
 }
@@ -185,8 +213,8 @@ void GpsLink::closeWhenSent()
 
 void GpsLink::drainWhenHandedOver()
 {
-    // The system drains only what it holds: the port's own buffer must have reached it first.
-    if (m_closing && !m_drain && m_port->QIODevice::bytesToWrite() == 0)
+    // The system drains only what it holds: every write must have reached it first.
+    if (m_closing && !m_drain && m_unconfirmed == 0)
         startDrain();
 }
 
@@ -224,7 +252,7 @@ void GpsLink::drained(quint64 drainId, const QString &failure)
     } else if (m_handedOverWhileDraining) {
         // Sent while the drain ran: those bytes may have reached the system after it ended.
         drainWhenHandedOver();
-    } else if (m_port->QIODevice::bytesToWrite() == 0) {
+    } else if (m_unconfirmed == 0) {
         // close() puts back the port's old settings at once: only now has the last byte gone.
         m_port->close();
         finishClosing(0, {});

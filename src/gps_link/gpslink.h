@@ -90,6 +90,9 @@ private:
     // the system after it began.
     std::shared_ptr<Drain> m_drain;
     quint64 m_drainsStarted = 0;
+    // Bytes queued since the port opened that the port has not yet reported written: its own
+    // buffer and, on Windows, the chunk on its way to the system.
+    qint64 m_unconfirmed = 0;
     bool m_handedOverWhileDraining = false;
     QString m_errorString;
     PortProblem m_openProblem = PortProblem::WrongPort;

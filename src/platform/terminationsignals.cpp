@@ -1,7 +1,5 @@
 #include "platform/terminationsignals.h"
 
-#include <QPointer>
-
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 
