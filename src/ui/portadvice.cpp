@@ -34,11 +34,8 @@ QString portAdvice(const QString &portName, PortProblem problem, const PortGroup
 {
     switch (problem) {
     case PortProblem::NoAccess:
-#ifdef Q_OS_WIN
-        return {};
-#else
+        // Windows reports no such refusal: a port it refuses is in use.
         return noAccessAdvice(group);
-#endif
     case PortProblem::InUse:
         return tr("Another program may be using it: close that program and try again.");
     case PortProblem::WrongPort:
