@@ -3,6 +3,7 @@
 #include "pseudoterminal.h"
 #include "ui/commandline.h"
 #include "ui/frmgarminwaypoint.h"
+#include "ui/portadvice.h"
 #include "ui/program.h"
 
 #include <QAccessible>
@@ -24,6 +25,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #else
@@ -31,6 +34,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+Q_DECLARE_METATYPE(PortProblem)
+Q_DECLARE_METATYPE(PortGroup)
 
 class tst_MainWindow : public QObject
 {
@@ -62,6 +68,7 @@ private slots:
     void longestBodyIsBuilt();
     void overLongStringIsRefusedWithAMessage();
     void pasteOfAnyLengthIsKeptWhole();
+    void quitEndsTheEventLoop_data();
     void quitEndsTheEventLoop();
 
     void sendBeforeOpenSaysSoAndSendsNothing();
@@ -71,9 +78,12 @@ private slots:
     void openFailureIsToldAndTheProgramGoesOn_data();
     void openFailureIsToldAndTheProgramGoesOn();
     void hangUpIsToldOnceAndThePortClosed();
+    void adviceShowsTheWayForward_data();
+    void adviceShowsTheWayForward();
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
+    void quitWithABacklogShowsProgressAndCanBeGivenUp_data();
     void quitWithABacklogShowsProgressAndCanBeGivenUp();
 
     void saveWritesTheExactRecord_data();
@@ -542,19 +552,50 @@ void tst_MainWindow::pasteOfAnyLengthIsKeptWhole()
     QCOMPARE(name->text().size(), text.size());
 }
 
+void tst_MainWindow::quitEndsTheEventLoop_data()
+{
+    QTest::addColumn<bool>("bySignal");
+    QTest::newRow("quit") << false;
+    // Ends as Quit does, its Help window too, once every byte has gone out.
+    QTest::newRow("SIGTERM with bytes queued") << true;
+}
+
 void tst_MainWindow::quitEndsTheEventLoop()
 {
+    QFETCH(bool, bySignal);
+#ifdef Q_OS_WIN
+    if (bySignal)
+        QSKIP("Windows has no SIGTERM; a console's Ctrl+C is tried by hand");
+#endif
     m_window.reset();
     Services services;
     services.portName = m_portPath;
-    QTimer::singleShot(0, this, [] {
+    QTimer::singleShot(0, this, [bySignal] {
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto window = qobject_cast<frmGarminWaypoint *>(widget))
-                window->findChild<QAction *>(QStringLiteral("mnuQuit"))->trigger();
+            auto window = qobject_cast<frmGarminWaypoint *>(widget);
+            if (!window)
+                continue;
+            const auto trigger = [window](const char *name) {
+                window->findChild<QAction *>(QLatin1String(name))->trigger();
+            };
+            const auto type = [window](const char *box, const QString &text) {
+                window->findChild<QLineEdit *>(QLatin1String(box))->setText(text);
+            };
+            type("txtWaypointName", QString(32767 - 16, u'z'));
+            type("txtWaypointLat", QStringLiteral("1"));
+            type("txtWaypointLon", QStringLiteral("2"));
+            trigger("mnuMakeString");
+            trigger("mnuOpenPort");
+            trigger("mnuSendString");
+            if (!bySignal)
+                return trigger("mnuQuit");
+            trigger("mnuHelp");
+            std::raise(SIGTERM);
         }
     });
     QCOMPARE(ui::runProgram(services), 0);
     QVERIFY(QFile::exists(QStringLiteral("waypoints.wpl")));
+    QCOMPARE(m_pty->receive(32767 + 4).size(), 32767 + 4);
 }
 
 void tst_MainWindow::sendBeforeOpenSaysSoAndSendsNothing()
@@ -678,6 +719,46 @@ void tst_MainWindow::hangUpIsToldOnceAndThePortClosed()
     QCOMPARE(m_messages.size(), 1);
 }
 
+void tst_MainWindow::adviceShowsTheWayForward_data()
+{
+    QTest::addColumn<PortProblem>("problem");
+    QTest::addColumn<PortGroup>("group");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("wrongHere");
+    const QStringList ports{"/dev/ttyACM0", "/dev/ttyUSB0"};
+    QTest::newRow("other ports present")
+        << PortProblem::WrongPort << PortGroup() << ports
+        << QStringList{"/dev/ttyACM0, /dev/ttyUSB0", "pindrel --port /dev/ttyACM0"} << "";
+    QTest::newRow("no port present") << PortProblem::WrongPort << PortGroup() << QStringList{}
+                                     << QStringList{"no serial port", "pindrel --port "} << "";
+    QTest::newRow("only this port present")
+        << PortProblem::WrongPort << PortGroup() << QStringList{"/dev/ttyS0"}
+        << QStringList{"no other serial port", "pindrel --port "} << "/dev/ttyS0,";
+#ifndef Q_OS_WIN
+    QTest::newRow("not in the group")
+        << PortProblem::NoAccess << PortGroup{"dialout", false, false} << ports
+        << QStringList{"sudo adduser $USER dialout", "log out and in"} << "";
+    // Joined already: only a new login takes the group, and there is nothing to join.
+    QTest::newRow("in the group since this login")
+        << PortProblem::NoAccess << PortGroup{"dialout", true, false} << ports
+        << QStringList{"dialout", "log out and in"} << "adduser";
+#endif
+}
+
+void tst_MainWindow::adviceShowsTheWayForward()
+{
+    QFETCH(PortProblem, problem);
+    QFETCH(PortGroup, group);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, wrongHere);
+    const QString advice = ui::portAdvice(QStringLiteral("/dev/ttyS0"), problem, group, present);
+    for (const QString &text : expected)
+        QVERIFY2(advice.contains(text), qPrintable(advice));
+    QVERIFY2(wrongHere.isEmpty() || !advice.contains(wrongHere), qPrintable(advice));
+}
+
 void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte_data()
 {
     QTest::addColumn<bool>("byQuit");
@@ -697,6 +778,7 @@ void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte()
         trigger("mnuQuit");
     else
         m_window->close();
+    QTRY_VERIFY(!m_window->isVisible());
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
     QVERIFY(m_messages.isEmpty());
     const QByteArray received = m_pty->receive(32767 + 4);
@@ -716,10 +798,18 @@ void tst_MainWindow::quitClosesThePortThenTheLogThenTheWindow()
     });
     QVERIFY(logIsOpen());
     trigger("mnuQuit");
+    QTRY_VERIFY(!m_window->isVisible());
     QVERIFY(windowShown);
     QVERIFY(logOpen);
     QVERIFY(!logIsOpen());
     QVERIFY(!m_window->isVisible());
+}
+
+void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp_data()
+{
+    QTest::addColumn<bool>("receiverLost");
+    QTest::newRow("given up") << false;
+    QTest::newRow("receiver lost meanwhile") << true;
 }
 
 void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
@@ -728,6 +818,7 @@ void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
     QSKIP("Wine neither counts what a COM port still holds nor aborts a write in progress, so "
           "the wait and the giving up cannot be watched under it");
 #endif
+    QFETCH(bool, receiverLost);
     type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
     trigger("mnuMakeString");
     trigger("mnuOpenPort");
@@ -741,12 +832,15 @@ void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
     QTimer poll;
     connect(&poll, &QTimer::timeout, &poll, [&] {
         auto progress = m_window->findChild<QProgressDialog *>(QStringLiteral("frmClosingPort"));
-        if (!progress || !progress->isVisible())
+        if (!shown.isEmpty() || !progress || !progress->isVisible())
             return;
         m_window->update();
-        // Give up once the line has taken all it will, and the window has painted meanwhile.
+        // End the wait once the line has taken all it will, and the window has painted
+        // meanwhile.
         if (paintsBefore >= 0 && m_paints > paintsBefore && port->bytesToWrite() == left) {
             shown = progress->labelText();
+            if (receiverLost)
+                return m_pty->hangUp();
             return QTest::keyClick(progress, Qt::Key_Escape);
         }
         paintsBefore = paintsBefore < 0 ? m_paints : paintsBefore;
@@ -755,14 +849,17 @@ void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
     m_window->installEventFilter(this);
     poll.start(50);
     trigger("mnuQuit");
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 20000);
     m_window->removeEventFilter(this);
 
-    QVERIFY(!m_window->isVisible());
     QVERIFY(shown.contains(QString::number(left)));
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(m_portPath) &&
                  m_messages.first().contains(QString::number(left)),
              qPrintable(m_messages.first()));
+    QVERIFY(!logIsOpen());
+    if (receiverLost)
+        return;
     // What the line had taken but not yet sent was thrown away, not left to go out later.
     m_pty->setReading(true);
     QVERIFY(m_pty->receiveFor(300).size() < 4 * (32767 + 4) - left);
@@ -918,6 +1015,10 @@ void tst_MainWindow::commandLineChoosesThePort()
                  .portName.native(),
              latin1.native());
 #endif
+    // Qt takes its options, X11's too, each with its value: none is taken for a port.
+    QVERIFY(parseCommandLine({"pindrel", "-geometry", "600x200+30+40", "-title", "--port", "-name",
+                              "gps", "--platform", "xcb", "-style=fusion", "-sync"})
+                .portName == GpsLink::firstSerialPortName());
 }
 
 void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
@@ -932,6 +1033,9 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
         << QStringList{"--bogus"} << ui::usageErrorStatus << "Unknown option 'bogus'.";
     QTest::newRow("stray argument")
         << QStringList{"ttyUSB0"} << ui::usageErrorStatus << "Unexpected argument 'ttyUSB0'.";
+    QTest::newRow("qt option in a form qt would not read")
+        << QStringList{"-qwindowtitle=Foo"} << ui::usageErrorStatus
+        << "Unknown option 'qwindowtitle'.";
     QTest::newRow("port without name")
         << QStringList{"--port"} << ui::usageErrorStatus << "Missing value";
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "gps_link/portadvice.h"
+#include "gps_link/portaccess.h"
 #include "platform/nativename.h"
 
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+
+#include <memory>
 
 class QSerialPort;
 class QTimer;
@@ -39,45 +40,65 @@ public:
     bool open();
 
     // Queues the bytes in one piece; they leave while the event loop runs. A failure, now or
-    // later, closes the port and is told through failed().
+    // later, closes the port and is told through failed(). Bytes sent while the link is
+    // closing go out before it closes.
     void send(const QByteArray &bytes);
 
-    // What is still to go out: the bytes Qt holds and those in the system's output queue.
+    // What is still to go out: the bytes waiting in the port's own buffer and those in the
+    // system's output queue.
     qint64 bytesToSend() const;
 
-    // Closes the port once everything sent has left the line, looking at what is left while the
-    // event loop runs: it never blocks. Gives up by itself when those bytes' time on the line
-    // plus drainMarginMs has passed. closed() follows, at once when the port is closed already.
+    // Closes the port once the system has drained everything sent to the wire; it never
+    // blocks. Gives up by itself when those bytes' time on the line plus drainMarginMs has
+    // passed. closed() follows, at once when the port is closed already.
     void closeWhenSent();
-    bool isClosing() const;
-    // Throws away what is still to go out and closes the port at once.
+    bool isClosing() const { return m_closing; }
+    // While closing: throws away what is still to go out and closes the port at once.
     void giveUp();
 
     QString errorString() const { return m_errorString; }
     // After a failed open(): what the user can do about it.
     PortProblem openProblem() const { return m_openProblem; }
+    // After a refused open(): the group that may open the device, and the account's standing.
+    PortGroup openGroup() const { return m_openGroup; }
 
 signals:
     // The port failed while open, for example because the receiver went away, and has been
-    // closed. Connect with a queued connection before showing anything modal.
+    // closed. Connect with a queued connection before showing anything modal. A failure
+    // while closing is told through closed() instead.
     void failed(const QString &reason);
     // While closeWhenSent() waits: the bytes still to go out.
     void sending(qint64 bytesLeft);
-    // The port has been closed; `unsent` bytes had not gone out and were thrown away.
-    void closed(qint64 unsent);
+    // The port has been closed; `unsent` bytes had not gone out and were thrown away. A
+    // `failure` that is not empty is why the port stopped working while it was closing.
+    void closed(qint64 unsent, const QString &failure);
 
 private:
+    struct Drain;
+
     void fail(const QString &reason);
     qint64 systemQueuedBytes() const;
-    bool transmitterEmpty() const;
+    void drainWhenHandedOver();
+    void startDrain();
+    void drained(quint64 drainId, const QString &failure);
+    void stopDraining();
     void pollClosing();
-    void finishClosing(qint64 unsent);
+    void finishClosing(qint64 unsent, const QString &failure);
 
     platform::NativeName m_portName;
     QSerialPort *m_port;
-    QTimer *m_closing;
+    QTimer *m_progress;
+    bool m_closing = false;
     QDeadlineTimer m_closeDeadline;
-    QElapsedTimer m_queueEmptyFor;
+    // The system's drain in progress, on a thread of its own, and whether more bytes reached
+    // the system after it began.
+    std::shared_ptr<Drain> m_drain;
+    quint64 m_drainsStarted = 0;
+    // Bytes queued since the port opened that the port has not yet reported written: its own
+    // buffer and, on Windows, the chunk on its way to the system.
+    qint64 m_unconfirmed = 0;
+    bool m_handedOverWhileDraining = false;
     QString m_errorString;
     PortProblem m_openProblem = PortProblem::WrongPort;
+    PortGroup m_openGroup;
 };

@@ -9,6 +9,7 @@ Application::Application(int &argc, char **argv, Messenger report)
     : QApplication(argc, argv), m_report(std::move(report))
 {
     setApplicationName(QString::fromLatin1(applicationTitle));
+    installTranslator(&m_plurals);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/englishplurals.h"
 #include "platform/messagebox.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ private:
     void reportAndExit(const QString &description);
 
     Messenger m_report;
+    EnglishPlurals m_plurals;
     bool m_failed = false;
 };
 

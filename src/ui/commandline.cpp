@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -40,11 +42,70 @@ QString usage()
         .arg(GpsLink::firstSerialPortName());
 }
 
-void addQtOption(QCommandLineParser &parser, const char *name, const QString &valueName)
+// The options that Qt takes out of the arguments itself, in QGuiApplication's and
+// QApplication's constructors and in the X11 platform plugin. Qt reads each as `-name` or
+// `--name`, followed by its value where it has one; only -style and -stylesheet also take
+// `-name=value`.
+struct QtOption
 {
-    QCommandLineOption option(QLatin1String(name), QString(), valueName);
-    option.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(option);
+    QLatin1String name;
+    bool hasValue;
+    bool takesEquals = false;
+};
+
+constexpr QtOption qtOptions[] = {
+    {QLatin1String("display"), true},
+    {QLatin1String("geometry"), true},
+    {QLatin1String("title"), true},
+    {QLatin1String("name"), true},
+    {QLatin1String("icon"), true},
+    {QLatin1String("visual"), true},
+    {QLatin1String("ncols"), true},
+    {QLatin1String("cmap"), false},
+    {QLatin1String("im"), true},
+    {QLatin1String("dialogs"), true},
+    {QLatin1String("nograb"), false},
+    {QLatin1String("dograb"), false},
+    {QLatin1String("sync"), false},
+    {QLatin1String("qwindowgeometry"), true},
+    {QLatin1String("qwindowtitle"), true},
+    {QLatin1String("qwindowicon"), true},
+    {QLatin1String("reverse"), false},
+    {QLatin1String("session"), true},
+    {QLatin1String("style"), true, true},
+    {QLatin1String("stylesheet"), true, true},
+    {QLatin1String("widgetcount"), false},
+    {QLatin1String("platform"), true},
+    {QLatin1String("platformpluginpath"), true},
+    {QLatin1String("platformtheme"), true},
+    {QLatin1String("plugin"), true},
+};
+
+// The arguments without Qt's own options, which the application object takes out later on.
+// A Qt option in a form that Qt would not read stays, to be refused like any unknown option.
+QStringList withoutQtOptions(const QStringList &arguments)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const auto taken =
+            std::find_if(std::begin(qtOptions), std::end(qtOptions), [&](const QtOption &option) {
+                if (!argument.startsWith(u'-'))
+                    return false;
+                const QStringView word =
+                    QStringView(argument).sliced(argument.startsWith(u"--") ? 2 : 1);
+                return word == option.name || (option.takesEquals && word.startsWith(option.name) &&
+                                               word.sliced(option.name.size()).startsWith(u'='));
+            });
+        if (i == 0 || taken == std::end(qtOptions)) {
+            kept << argument;
+            continue;
+        }
+        // Qt takes the next argument as the value, whatever it looks like.
+        if (taken->hasValue && !argument.contains(u'=') && i + 1 < arguments.size())
+            ++i;
+    }
+    return kept;
 }
 
 CommandLine tell(const QString &text, int exitStatus)
@@ -63,17 +124,10 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
         QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions({port, help, version});
-    // Qt's own options, which the application object takes out of the arguments later on.
-    // Read as long options, so that -platform is one name rather than eight letters.
+    // Read as long options, so that -port is one name rather than four letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const char *name :
-         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-          "qwindowicon", "qwindowtitle", "session", "style", "stylesheet", "display"})
-        addQtOption(parser, name, QStringLiteral("value"));
-    for (const char *name : {"reverse", "widgetcount"})
-        addQtOption(parser, name, QString());
 
-    if (!parser.parse(arguments))
+    if (!parser.parse(withoutQtOptions(arguments)))
         return tell(parser.errorText() + QLatin1String("\n\n") + usage(), usageErrorStatus);
     if (!parser.positionalArguments().isEmpty()) {
         return tell(tr("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst()) +

@@ -4,22 +4,17 @@
 
 class GpsLink;
 
-// Shown while the main window waits at its close for bytes still going out to the receiver,
-// when that takes longer than about a second: how much is left, and Cancel (or Escape) to give
-// up.
+// Shown over the main window while it waits at its close for bytes still going out to the
+// receiver, once that has taken a second: how much is left, and Cancel (or Escape) to give
+// up. It goes when the link has closed.
 class frmClosingPort : public QProgressDialog
 {
     Q_OBJECT
 
 public:
-    // Closes the link once what was sent has gone, keeping the event loop running meanwhile,
-    // and returns how many bytes were not sent.
-    static qint64 closeWhenSent(GpsLink *link, QWidget *parent);
-    // "1 byte", "12 bytes".
-    static QString byteCount(qint64 bytes);
+    frmClosingPort(GpsLink *link, QWidget *parent);
 
 private:
-    frmClosingPort(GpsLink *link, qint64 pending, QWidget *parent);
     void showLeft(qint64 bytesLeft);
 
     GpsLink *m_link;

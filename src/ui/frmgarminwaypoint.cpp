@@ -9,6 +9,7 @@
 #include "ui/frmwaypointhelp.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
+#include "ui/portadvice.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -84,6 +85,9 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
                                          .arg(platform::displayName(m_link->portName()), reason));
         },
         Qt::QueuedConnection);
+    // Queued for the same reason, and so that what follows a close always runs from the event
+    // loop, never inside the call that asked for it.
+    connect(m_link, &GpsLink::closed, this, &frmGarminWaypoint::portClosed, Qt::QueuedConnection);
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
     resize(minimumSizeHint());
 }
@@ -216,7 +220,8 @@ void frmGarminWaypoint::mnuOpenPort_Click()
         QString text = tr("The serial port %1 could not be opened.\n\n%2")
                            .arg(platform::displayName(m_link->portName()), m_link->errorString());
         const QString advice =
-            portAdvice(platform::displayName(m_link->portName()), m_link->openProblem());
+            ui::portAdvice(platform::displayName(m_link->portName()), m_link->openProblem(),
+                           m_link->openGroup(), presentSerialPorts());
         if (!advice.isEmpty())
             text += QLatin1String("\n\n") + advice;
         m_services.message(this, text);
@@ -284,37 +289,61 @@ void frmGarminWaypoint::mnuSave_Click()
 
 void frmGarminWaypoint::mnuQuit_Click()
 {
-    closePort();
-    m_log.close();
-    close();
+    quit(false);
+}
+
+void frmGarminWaypoint::endProgram()
+{
+    quit(true);
+}
+
+void frmGarminWaypoint::quit(bool everyWindow)
+{
+    closePortThen([this, everyWindow] {
+        m_log.close();
+        close();
+        if (everyWindow && m_help)
+            m_help->close();
+        if (everyWindow && m_about)
+            m_about->close();
+    });
 }
 
 void frmGarminWaypoint::closeEvent(QCloseEvent *event)
 {
-    // A close that is already waiting for the port closes the window when it is done.
-    if (m_closingPort) {
+    // The window goes once the port has closed; the log stays open until the program ends.
+    if (m_link->isOpen() || m_link->isClosing()) {
         event->ignore();
+        closePortThen([this] { close(); });
         return;
     }
-    closePort();
     QMainWindow::closeEvent(event);
 }
 
-void frmGarminWaypoint::closePort()
+void frmGarminWaypoint::closePortThen(std::function<void()> next)
 {
-    if (!m_link->isOpen() || m_closingPort)
-        return;
-    // Bytes already sent may take minutes to leave at 4800 baud; the window goes on painting
-    // meanwhile, but takes no more commands.
-    m_closingPort = true;
-    menuBar()->setEnabled(false);
-    const qint64 unsent = frmClosingPort::closeWhenSent(m_link, this);
-    menuBar()->setEnabled(true);
-    m_closingPort = false;
-    if (unsent > 0) {
-        m_services.message(this, tr("The serial port %1 was closed before everything had gone "
-                                    "out: %2 were not sent.")
-                                     .arg(platform::displayName(m_link->portName()),
-                                          frmClosingPort::byteCount(unsent)));
+    m_afterPortClosed.push_back(std::move(next));
+    if (m_link->isOpen() && !m_link->isClosing())
+        new frmClosingPort(m_link, this);
+    m_link->closeWhenSent();
+}
+
+void frmGarminWaypoint::portClosed(qint64 unsent, const QString &failure)
+{
+    if (!failure.isEmpty()) {
+        m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
+                                    "waiting for it to send, and has been closed: the last %n "
+                                    "byte(s) did not go out.\n\n%2",
+                                    nullptr, int(unsent))
+                                     .arg(platform::displayName(m_link->portName()), failure));
+    } else if (unsent > 0) {
+        m_services.message(this, tr("The serial port %1 was closed before everything had been "
+                                    "sent: the last %n byte(s) did not go out.",
+                                    nullptr, int(unsent))
+                                     .arg(platform::displayName(m_link->portName())));
     }
+    // Taken first: what runs may ask for another close.
+    const auto next = std::exchange(m_afterPortClosed, {});
+    for (const auto &step : next)
+        step();
 }

@@ -6,6 +6,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
+#include <vector>
+
 class GpsLink;
 class QAction;
 class frmWaypointAbout;
@@ -28,6 +31,14 @@ public:
     // when the program cannot go on.
     bool Form_Load();
 
+    // Closes the port once everything sent has gone out to the wire, then runs `next`; at once
+    // (from the event loop) when the port is closed already. Never blocks: the window paints
+    // and takes commands meanwhile, bytes sent meanwhile go out too, and after a second a
+    // progress window offers to give up. Bytes not sent, by giving up or because the port
+    // failed, are told once before `next` runs. Calls made while the port is closing all run
+    // when it has closed, in the order made.
+    void closePortThen(std::function<void()> next);
+
 public slots:
     void mnuOpenPort_Click();
     void mnuHelp_Click();
@@ -36,9 +47,11 @@ public slots:
     void mnuSendString_Click();
     void mnuSave_Click();
     void mnuQuit_Click();
+    // As Quit, and the Help and About windows close too: the program ends.
+    void endProgram();
 
 protected:
-    // The port goes with the window, by Quit or by the close box alike.
+    // The port goes before the window, by Quit or by the close box alike.
     void closeEvent(QCloseEvent *event) override;
     // Sizes follow the font, so a desktop font changed at run time is followed too.
     void changeEvent(QEvent *event) override;
@@ -48,11 +61,12 @@ private:
     void createMenus();
     void fitToFont();
 
-    void closePort();
+    void portClosed(qint64 unsent, const QString &failure);
+    void quit(bool everyWindow);
 
     Services m_services;
     GpsLink *m_link;
-    bool m_closingPort = false;
+    std::vector<std::function<void()>> m_afterPortClosed;
     WaypointLog m_log;
     // At most one of each; they outlive this window, so it only watches them.
     QPointer<frmWaypointHelp> m_help;

@@ -1,5 +1,6 @@
 #include "ui/program.h"
 
+#include "platform/terminationsignals.h"
 #include "ui/frmgarminwaypoint.h"
 
 #include <QApplication>
@@ -14,6 +15,11 @@ int runProgram(Services services)
     if (!window.Form_Load())
         return EXIT_FAILURE;
     window.show();
+    // A logout, a kill or a closed terminal ends the program as Quit does, its Help and About
+    // windows included.
+    platform::TerminationSignals termination;
+    QObject::connect(&termination, &platform::TerminationSignals::received, &window,
+                     &frmGarminWaypoint::endProgram);
     return QApplication::exec();
 }
 

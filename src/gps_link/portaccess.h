@@ -14,14 +14,25 @@ enum class PortProblem
     InUse,
 };
 
+// Who besides its owner may open a device, and where the user's account stands with them.
+struct PortGroup
+{
+    // Empty when only the owner may write to it (or the group is root's, which no one joins).
+    QString name;
+    // The system lists the account in the group...
+    bool accountIsMember = false;
+    // ...and this login has it, which it takes only when it begins.
+    bool loginHasIt = false;
+};
+
 // Why the system refused a port that exists: the account has no access to it, or another
 // program holds it.
 PortProblem refusalProblem(const QString &portName);
 
+// The group that may open the port, with the account's standing in it; on Windows, where ports
+// have no groups, an empty name.
+PortGroup portGroup(const QString &portName);
+
 // The serial ports the system lists, as they would be given to --port: device paths, or names
 // such as COM3 on Windows.
 QStringList presentSerialPorts();
-
-// The way forward, in a sentence or two, to follow the system's own reason in a message.
-QString portAdvice(const QString &portName, PortProblem problem,
-                   const QStringList &presentPorts = presentSerialPorts());
