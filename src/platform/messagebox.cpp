@@ -1,6 +1,7 @@
 #include "platform/messagebox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QMessageBox>
 
@@ -55,6 +56,11 @@ private:
 };
 
 } // namespace
+
+QString pathForMessage(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 void showMessageBox(QWidget *parent, const QString &text)
 {

@@ -16,6 +16,10 @@ inline constexpr auto applicationTitle = "Pindrel";
 // so that tests can record what would have been shown.
 using Messenger = std::function<void(QWidget *parent, const QString &text)>;
 
+// A path as the user reads it on this platform (C:\Users\... on Windows), for every message that
+// names a file, a folder or a device.
+QString pathForMessage(const QString &path);
+
 // A modal box with the prompt text, a single OK button, no icon and the application's title.
 void showMessageBox(QWidget *parent, const QString &text);
 

@@ -78,9 +78,10 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     connect(
         m_link, &GpsLink::failed, this,
         [this](const QString &reason) {
-            m_services.message(this, tr("The serial port %1 stopped working and has been "
-                                        "closed.\n\n%2")
-                                         .arg(m_link->portName(), reason));
+            m_services.message(this,
+                               tr("The serial port %1 stopped working and has been "
+                                  "closed.\n\n%2")
+                                   .arg(platform::pathForMessage(m_link->portName()), reason));
         },
         Qt::QueuedConnection);
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
@@ -197,9 +198,10 @@ bool frmGarminWaypoint::Form_Load()
 {
     if (m_log.open())
         return true;
-    m_services.message(nullptr, tr("Pindrel cannot start: the log file %1 could not be created "
-                                   "or emptied.\n\n%2")
-                                    .arg(m_log.filePath(), m_log.errorString()));
+    m_services.message(nullptr,
+                       tr("Pindrel cannot start: the log file %1 could not be created "
+                          "or emptied.\n\n%2")
+                           .arg(platform::pathForMessage(m_log.filePath()), m_log.errorString()));
     return false;
 }
 
@@ -210,8 +212,9 @@ void frmGarminWaypoint::mnuOpenPort_Click()
         return;
     }
     if (!m_link->open()) {
-        QString text = tr("The serial port %1 could not be opened.\n\n%2")
-                           .arg(m_link->portName(), m_link->errorString());
+        QString text =
+            tr("The serial port %1 could not be opened.\n\n%2")
+                .arg(platform::pathForMessage(m_link->portName()), m_link->errorString());
         const QString advice = portAdvice(m_link->portName(), m_link->openProblem());
         if (!advice.isEmpty())
             text += QLatin1String("\n\n") + advice;
@@ -263,16 +266,16 @@ void frmGarminWaypoint::mnuSave_Click()
     if (m_log.found() == WaypointLog::Found::Nothing) {
         told << tr("The log file %1 had gone: it was deleted or moved while Pindrel was running. "
                    "A new one was started there.")
-                    .arg(m_log.filePath());
+                    .arg(platform::pathForMessage(m_log.filePath()));
     } else if (m_log.found() == WaypointLog::Found::OtherFile) {
         told << tr("The log file %1 had gone: another file was put in its place while Pindrel "
                    "was running. A new log was started at the end of that file, whose contents "
                    "were kept.")
-                    .arg(m_log.filePath());
+                    .arg(platform::pathForMessage(m_log.filePath()));
     }
     if (!saved) {
         told << tr("The waypoint string could not be saved to %1.\n\n%2")
-                    .arg(m_log.filePath(), m_log.errorString());
+                    .arg(platform::pathForMessage(m_log.filePath()), m_log.errorString());
     }
     if (!told.isEmpty())
         m_services.message(this, told.join(u"\n\n"));
@@ -310,6 +313,7 @@ void frmGarminWaypoint::closePort()
     if (unsent > 0) {
         m_services.message(this, tr("The serial port %1 was closed before everything had gone "
                                     "out: %2 were not sent.")
-                                     .arg(m_link->portName(), frmClosingPort::byteCount(unsent)));
+                                     .arg(platform::pathForMessage(m_link->portName()),
+                                          frmClosingPort::byteCount(unsent)));
     }
 }
