@@ -69,7 +69,7 @@ frmClosingPort::frmClosingPort(GpsLink *link, qint64 pending, QWidget *parent)
 void frmClosingPort::showLeft(qint64 bytesLeft)
 {
     setLabelText(tr("Sending to the receiver on %1 before closing.\n%2 left, about %3.")
-                     .arg(platform::pathForMessage(m_link->portName()), byteCount(bytesLeft),
+                     .arg(m_link->portName(), byteCount(bytesLeft),
                           duration(GpsLink::transmitMs(bytesLeft))));
     setValue(int(1000 - qMin(bytesLeft, m_pending) * 1000 / m_pending));
 }

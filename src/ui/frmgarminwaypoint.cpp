@@ -78,10 +78,9 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     connect(
         m_link, &GpsLink::failed, this,
         [this](const QString &reason) {
-            m_services.message(this,
-                               tr("The serial port %1 stopped working and has been "
-                                  "closed.\n\n%2")
-                                   .arg(platform::pathForMessage(m_link->portName()), reason));
+            m_services.message(this, tr("The serial port %1 stopped working and has been "
+                                        "closed.\n\n%2")
+                                         .arg(m_link->portName(), reason));
         },
         Qt::QueuedConnection);
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
@@ -212,9 +211,8 @@ void frmGarminWaypoint::mnuOpenPort_Click()
         return;
     }
     if (!m_link->open()) {
-        QString text =
-            tr("The serial port %1 could not be opened.\n\n%2")
-                .arg(platform::pathForMessage(m_link->portName()), m_link->errorString());
+        QString text = tr("The serial port %1 could not be opened.\n\n%2")
+                           .arg(m_link->portName(), m_link->errorString());
         const QString advice = portAdvice(m_link->portName(), m_link->openProblem());
         if (!advice.isEmpty())
             text += QLatin1String("\n\n") + advice;
@@ -313,7 +311,6 @@ void frmGarminWaypoint::closePort()
     if (unsent > 0) {
         m_services.message(this, tr("The serial port %1 was closed before everything had gone "
                                     "out: %2 were not sent.")
-                                     .arg(platform::pathForMessage(m_link->portName()),
-                                          frmClosingPort::byteCount(unsent)));
+                                     .arg(m_link->portName(), frmClosingPort::byteCount(unsent)));
     }
 }
