@@ -17,7 +17,7 @@ inline constexpr auto applicationTitle = "Pindrel";
 using Messenger = std::function<void(QWidget *parent, const QString &text)>;
 
 // A path as the user reads it on this platform (C:\Users\... on Windows), for every message that
-// names a file, a folder or a device.
+// names a file or a folder.
 QString pathForMessage(const QString &path);
 
 // A modal box with the prompt text, a single OK button, no icon and the application's title.
