@@ -1,4 +1,5 @@
 #include "platform/application.h"
+#include "platform/runningmarker.h"
 #include "ui/commandline.h"
 #include "ui/program.h"
 
@@ -10,8 +11,11 @@ int main(int argc, char *argv[])
     if (!commandLine.run)
         return ui::tellAndExit(commandLine, argc, argv);
 
+    const platform::RunningMarker running;
     platform::Application app(argc, argv);
     // Lets Wayland desktops match the window to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pindrel"));
-    return ui::runProgram({.portName = commandLine.portName});
+    return ui::runProgram({.portName = commandLine.portName}, commandLine.inDocuments
+                                                                  ? ui::WorkFolder::Documents
+                                                                  : ui::WorkFolder::Current);
 }

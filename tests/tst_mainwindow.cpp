@@ -94,6 +94,7 @@ private slots:
     void logGoneIsToldOnce();
     void startFailsWithAMessageAndAFailureStatus_data();
     void startFailsWithAMessageAndAFailureStatus();
+    void documentsOptionWorksInTheMovedDocumentsFolder();
 
     void commandLineChoosesThePort();
     void commandLineAnswersWithoutWindowOrLog_data();
@@ -993,9 +994,47 @@ void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
     };
     QCOMPARE(ui::runProgram(services), EXIT_FAILURE);
     QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.first().contains(u"waypoints.wpl") && messages.first().contains(inItsPlace),
+    // Named whole, in the platform's own form: C:\Users\... on Windows.
+    const QString path = QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("waypoints.wpl")));
+    QVERIFY2(messages.first().contains(path) && messages.first().contains(inItsPlace),
              qPrintable(messages.first()));
     QVERIFY(!windowShown);
+}
+
+void tst_MainWindow::documentsOptionWorksInTheMovedDocumentsFolder()
+{
+#ifdef Q_OS_WIN
+    // Moved by the suite's Wine prefix; moving a user's own would touch their settings.
+    const QString moved = qEnvironmentVariable("PINDREL_MOVED_DOCUMENTS");
+    if (moved.isEmpty())
+        QSKIP("Needs the suite's Wine prefix, whose Documents folder has been moved");
+#else
+    const QString moved = m_dir->filePath(QStringLiteral("moved documents"));
+    QVERIFY(QDir().mkdir(moved));
+    QFile userDirs(m_dir->filePath(QStringLiteral("user-dirs.dirs")));
+    QVERIFY(userDirs.open(QIODevice::WriteOnly));
+    userDirs.write("XDG_DOCUMENTS_DIR=\"" + QFile::encodeName(moved) + "\"\n");
+    userDirs.close();
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
+    });
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
+#endif
+    m_window.reset();
+    QVERIFY(QFile::remove(QStringLiteral("waypoints.wpl")));
+    QFile::remove(moved + QStringLiteral("/waypoints.wpl"));
+    Services services;
+    services.portName = m_portPath;
+    services.message = [this](QWidget *, const QString &text) { m_messages << text; };
+    QTimer closer;
+    closer.setSingleShot(true);
+    connect(&closer, &QTimer::timeout, qApp, &QApplication::closeAllWindows);
+    closer.start(0);
+    QCOMPARE(ui::runProgram(services, ui::WorkFolder::Documents), EXIT_SUCCESS);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+    QVERIFY(QFileInfo::exists(moved + QStringLiteral("/waypoints.wpl")));
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("waypoints.wpl"))));
 }
 
 void tst_MainWindow::commandLineChoosesThePort()
@@ -1019,6 +1058,8 @@ void tst_MainWindow::commandLineChoosesThePort()
     QVERIFY(parseCommandLine({"pindrel", "-geometry", "600x200+30+40", "-title", "--port", "-name",
                               "gps", "--platform", "xcb", "-style=fusion", "-sync"})
                 .portName == GpsLink::firstSerialPortName());
+    QVERIFY(parseCommandLine({"pindrel", "--documents"}).inDocuments);
+    QVERIFY(!parseCommandLine({"pindrel"}).inDocuments);
 }
 
 void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()

@@ -27,7 +27,7 @@ QString tr(const char *text)
 
 QString usage()
 {
-    return tr("Usage: pindrel [--port NAME]\n"
+    return tr("Usage: pindrel [--port NAME] [--documents]\n"
               "\n"
               "Pindrel puts waypoints into a GPS receiver. It builds an NMEA 0183 waypoint\n"
               "sentence from a name, a latitude and a longitude, sends it to the receiver over\n"
@@ -37,6 +37,8 @@ QString usage()
               "Options:\n"
               "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3\n"
               "                 (default: %1).\n"
+              "  --documents    Work in your Documents folder, wherever it is: the log file\n"
+              "                 goes there.\n"
               "  -h, --help     Show this help and end.\n"
               "  -v, --version  Show the version and end.\n")
         .arg(GpsLink::firstSerialPortName());
@@ -123,7 +125,8 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
     const QCommandLineOption help(
         QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({port, help, version});
+    const QCommandLineOption documents(QStringLiteral("documents"));
+    parser.addOptions({port, help, version, documents});
     // Read as long options, so that -port is one name rather than four letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
@@ -144,7 +147,8 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
             .portName =
                 parser.isSet(port) ? portName(parser.value(port)) : GpsLink::firstSerialPortName(),
             .text = {},
-            .exitStatus = 0};
+            .exitStatus = 0,
+            .inDocuments = parser.isSet(documents)};
 }
 
 } // namespace

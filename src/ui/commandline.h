@@ -16,6 +16,8 @@ struct CommandLine
     // When not running: the help, the version, or what was wrong followed by the usage.
     QString text;
     int exitStatus = 0;
+    // Work in the user's Documents folder, wherever it is, rather than where Pindrel was started.
+    bool inDocuments = false;
 };
 
 // Exit status for a command line that could not be understood, as is usual for a misused command.

@@ -1,16 +1,48 @@
 #include "ui/program.h"
 
+#include "platform/nativename.h"
 #include "platform/terminationsignals.h"
 #include "ui/frmgarminwaypoint.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include <cstdlib>
 
 namespace ui {
 
-int runProgram(Services services)
+namespace {
+
+QString tr(const char *text)
 {
+    return QCoreApplication::translate("Program", text);
+}
+
+// Tells the user why not, when the Documents folder cannot be had.
+bool enterDocumentsFolder(const Services &services)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty()) {
+        services.message(nullptr, tr("Pindrel cannot start: your Documents folder, where its log "
+                                     "file goes, could not be found."));
+        return false;
+    }
+    if (!QDir::setCurrent(documents)) {
+        services.message(nullptr, tr("Pindrel cannot start: your Documents folder %1, where its "
+                                     "log file goes, could not be opened.")
+                                      .arg(platform::displayName(documents)));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int runProgram(Services services, WorkFolder folder)
+{
+    if (folder == WorkFolder::Documents && !enterDocumentsFolder(services))
+        return EXIT_FAILURE;
     frmGarminWaypoint window(std::move(services));
     if (!window.Form_Load())
         return EXIT_FAILURE;

@@ -2,11 +2,13 @@
 # leads to a link that the pty peer points at each serial test's own pseudo-terminal.
 set(PINDREL_WINEPREFIX ${PROJECT_BINARY_DIR}/wine/prefix)
 set(PINDREL_COM1_LINK ${PROJECT_BINARY_DIR}/wine/com1)
+set(PINDREL_MOVED_DOCUMENTS "${PROJECT_BINARY_DIR}/wine/moved documents")
 set(PINDREL_WINE_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 find_program(PYTHON3 python3 REQUIRED)
 
 add_test(NAME wine_prefix
-    COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/wineprefix.sh ${PINDREL_WINEPREFIX} ${PINDREL_COM1_LINK})
+    COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/wineprefix.sh ${PINDREL_WINEPREFIX} ${PINDREL_COM1_LINK}
+        ${PINDREL_MOVED_DOCUMENTS})
 add_test(NAME wine_prefix_stop
     COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/wineprefix.sh ${PINDREL_WINEPREFIX} --stop)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
@@ -17,7 +19,8 @@ set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
 # minimal platform needs no display.
 set(wine_environment
     WINEPREFIX=${PINDREL_WINEPREFIX} WINEDEBUG=-all WINEPATH=${PINDREL_QT_BIN_DIR}
-    WINEQT_QPA_PLATFORM=minimal:enable_fonts WINEQT_FORCE_STDERR_LOGGING=1)
+    WINEQT_QPA_PLATFORM=minimal:enable_fonts WINEQT_FORCE_STDERR_LOGGING=1
+    "PINDREL_MOVED_DOCUMENTS=${PINDREL_MOVED_DOCUMENTS}")
 
 # LOCALES lists the Unix locales to run the program under, one registration each: Wine takes
 # its ANSI code page from the locale.
