@@ -204,10 +204,9 @@ bool frmGarminWaypoint::Form_Load()
 {
     if (m_log.open())
         return true;
-    m_services.message(nullptr,
-                       tr("Pindrel cannot start: the log file %1 could not be created "
-                          "or emptied.\n\n%2")
-                           .arg(m_log.filePath(), m_log.errorString()));
+    m_services.message(nullptr, tr("Pindrel cannot start: the log file %1 could not be created "
+                                   "or emptied.\n\n%2")
+                                    .arg(m_log.filePath(), m_log.errorString()));
     return false;
 }
 
