@@ -1,4 +1,5 @@
 #include "codepage.h"
+#include "gps_link/portadvice.h"
 #include "pseudoterminal.h"
 #include "ui/commandline.h"
 #include "ui/frmgarminwaypoint.h"
@@ -7,6 +8,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
@@ -66,6 +68,11 @@ private slots:
     void openFailureIsToldAndTheProgramGoesOn_data();
     void openFailureIsToldAndTheProgramGoesOn();
     void hangUpIsToldOnceAndThePortClosed();
+    void choosePortTakesOpenAndSendThere_data();
+    void choosePortTakesOpenAndSendThere();
+    void choosingWhileOpenMovesTheLink_data();
+    void choosingWhileOpenMovesTheLink();
+    void choicesSurviveARestart();
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
@@ -103,6 +110,8 @@ private:
     void trigger(const char *action) const { child<QAction>(action)->trigger(); }
     void recreateWindow(const QString &portName);
     QByteArray logContents() const;
+    // Through Program -> Choose Port: types into the list and presses the key.
+    void choosePort(const QString &typed, Qt::Key key = Qt::Key_Return);
     bool logIsOpen() const;
     void type(const QString &name, const QString &lat, const QString &lon) const
     {
@@ -111,6 +120,8 @@ private:
         box("txtWaypointLon")->setText(lon);
     }
     QString generated() const { return box("txtGeneratedString")->text(); }
+    // The test's own, never the user's.
+    QString settingsFile() const { return m_dir->filePath(QStringLiteral("settings.ini")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<PseudoTerminal> m_pty;
@@ -152,6 +163,7 @@ void tst_MainWindow::recreateWindow(const QString &portName)
     Services services;
     services.message = [this](QWidget *, const QString &text) { m_messages << text; };
     services.portName = portName;
+    services.settingsFile = settingsFile();
     services.clock.time = [this] {
         m_clockReadings << QStringLiteral("time");
         return m_time;
@@ -293,8 +305,9 @@ void tst_MainWindow::controlsKeepTheirOrderAtAnySize()
 {
     const auto arrangement = [this] {
         QList<QRect> rects;
-        for (const char *name : {"Label1", "txtWaypointName", "Label2", "txtWaypointLat", "Label3",
-                                 "txtWaypointLon", "Label4", "txtGeneratedString"})
+        for (const char *name :
+             {"Label1", "txtWaypointName", "Label2", "txtWaypointLat", "cboLatHemisphere", "Label3",
+              "txtWaypointLon", "cboLonHemisphere", "Label4", "txtGeneratedString"})
             rects << child<QWidget>(name)->geometry();
         return rects;
     };
@@ -302,12 +315,13 @@ void tst_MainWindow::controlsKeepTheirOrderAtAnySize()
     const QSize size = m_window->size();
     m_window->resize(size * 2);
     const QList<QRect> r = arrangement();
-    for (int i = 0; i < 5; ++i)
+    // Each hemisphere stands just right of its box, level with it.
+    for (int i = 0; i < 7; ++i)
         QVERIFY(r[i].right() < r[i + 1].left() && r[i + 1].top() == r[0].top());
-    QVERIFY(r[5].bottom() < r[6].top() && r[6].bottom() < r[7].top());
-    QVERIFY(r[1].width() > drawn[1].width() && r[7].width() > drawn[7].width());
-    QCOMPARE(r[7].right(), r[5].right());
-    QVERIFY(m_window->centralWidget()->rect().contains(r[7]));
+    QVERIFY(r[7].bottom() < r[8].top() && r[8].bottom() < r[9].top());
+    QVERIFY(r[1].width() > drawn[1].width() && r[9].width() > drawn[9].width());
+    QCOMPARE(r[9].right(), r[7].right());
+    QVERIFY(m_window->centralWidget()->rect().contains(r[9]));
     m_window->resize(size);
     QCOMPARE(arrangement(), drawn);
 }
@@ -329,8 +343,10 @@ void tst_MainWindow::menus_data()
     QTest::addColumn<QStringList>("captions");
     QTest::newRow("program") << "mnuProgram"
                              << "&Program"
-                             << QStringList{"mnuOpenPort", "mnuHelp", "mnuAbout", "mnuQuit"}
-                             << QStringList{"&Open Port", "&Help", "&About", "&Quit"};
+                             << QStringList{"mnuChoosePort", "mnuOpenPort", "mnuHelp", "mnuAbout",
+                                            "mnuQuit"}
+                             << QStringList{"&Choose Port...", "&Open Port", "&Help", "&About",
+                                            "&Quit"};
     QTest::newRow("waypoint") << "mnuWaypoint"
                               << "&Waypoint"
                               << QStringList{"mnuMakeString", "mnuSendString", "mnuSave"}
@@ -365,12 +381,12 @@ void tst_MainWindow::tabOrderFromTheNameBox()
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QCOMPARE(QApplication::focusWidget(), box("txtWaypointName"));
     QStringList order;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order << QApplication::focusWidget()->objectName();
     }
-    QCOMPARE(order, (QStringList{"txtWaypointLat", "txtWaypointLon", "txtGeneratedString",
-                                 "txtWaypointName"}));
+    QCOMPARE(order, (QStringList{"txtWaypointLat", "cboLatHemisphere", "txtWaypointLon",
+                                 "cboLonHemisphere", "txtGeneratedString", "txtWaypointName"}));
 }
 
 void tst_MainWindow::boxesAnnouncedByTheirLabels_data()
@@ -385,15 +401,22 @@ void tst_MainWindow::boxesAnnouncedByTheirLabels_data()
                                << "Longitude:";
     QTest::newRow("string") << "txtGeneratedString"
                             << "Waypoint String:";
+    QTest::newRow("latitude hemisphere") << "cboLatHemisphere"
+                                         << "Latitude hemisphere";
+    QTest::newRow("longitude hemisphere") << "cboLonHemisphere"
+                                          << "Longitude hemisphere";
 }
 
 void tst_MainWindow::boxesAnnouncedByTheirLabels()
 {
     QFETCH(QString, box);
     QFETCH(QString, announced);
-    auto iface = QAccessible::queryAccessibleInterface(m_window->findChild<QLineEdit *>(box));
+    auto widget = m_window->findChild<QWidget *>(box);
+    auto iface = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(iface);
-    QCOMPARE(iface->text(QAccessible::Name), announced);
+    // On Linux a combo box's name is its current item: it is announced by its description.
+    const bool combo = qobject_cast<QComboBox *>(widget);
+    QCOMPARE(iface->text(combo ? QAccessible::Description : QAccessible::Name), announced);
 }
 
 void tst_MainWindow::makeString_data()
@@ -401,13 +424,19 @@ void tst_MainWindow::makeString_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("lat");
     QTest::addColumn<QString>("lon");
+    // Typed into the hemisphere choices.
+    QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("expected");
     const auto row = [](const char *tag, const char *name, const char *lat, const char *lon,
-                        const char *expected) {
-        QTest::newRow(tag) << name << lat << lon << expected;
+                        const char *keys, const char *expected) {
+        QTest::newRow(tag) << name << lat << lon << keys << expected;
     };
-    row("home", "home", "3351.123", "08412.345", "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n");
-    row("all empty", "", "", "", "$GPWPL,,N,,W,*69\r\n");
+    row("home", "home", "3351.123", "08412.345", "", "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n");
+    row("all empty", "", "", "", "", "$GPWPL,,N,,W,*69\r\n");
+    row("south and east typed", "home", "3351.123", "08412.345", "se",
+        "$GPWPL,3351.123,S,08412.345,E,HOME*50\r\n");
+    row("north and east typed", "home", "3351.123", "08412.345", "ne",
+        "$GPWPL,3351.123,N,08412.345,E,HOME*4D\r\n");
 }
 
 void tst_MainWindow::makeString()
@@ -415,8 +444,12 @@ void tst_MainWindow::makeString()
     QFETCH(QString, name);
     QFETCH(QString, lat);
     QFETCH(QString, lon);
+    QFETCH(QString, keys);
     QFETCH(QString, expected);
     type(name, lat, lon);
+    // The first half of the keys goes to the latitude's choice, the rest to the longitude's.
+    QTest::keyClicks(child<QComboBox>("cboLatHemisphere"), keys.first(keys.size() / 2));
+    QTest::keyClicks(child<QComboBox>("cboLonHemisphere"), keys.sliced(keys.size() / 2));
     trigger("mnuMakeString");
     QCOMPARE(generated(), expected);
     QVERIFY(m_messages.isEmpty());
@@ -496,6 +529,7 @@ void tst_MainWindow::quitEndsTheEventLoop()
     m_window.reset();
     Services services;
     services.portName = m_portPath;
+    services.settingsFile = settingsFile();
     QTimer::singleShot(0, this, [] {
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             if (auto window = qobject_cast<frmGarminWaypoint *>(widget))
@@ -571,7 +605,9 @@ void tst_MainWindow::openFailureIsToldAndTheProgramGoesOn()
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(port), qPrintable(m_messages.first()));
     // The way forward: the ports there are, and how to choose one.
-    QVERIFY2(m_messages.first().contains(u"--port"), qPrintable(m_messages.first()));
+    const qsizetype choose = m_messages.first().indexOf(u"Program → Choose Port");
+    QVERIFY2(choose >= 0 && choose < m_messages.first().indexOf(u"--port"),
+             qPrintable(m_messages.first()));
     for (const QString &present : presentSerialPorts())
         QVERIFY2(m_messages.first().contains(present), qPrintable(m_messages.first()));
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
@@ -592,6 +628,120 @@ void tst_MainWindow::hangUpIsToldOnceAndThePortClosed()
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
     QTest::qWait(200);
     QCOMPARE(m_messages.size(), 1);
+}
+
+void tst_MainWindow::choosePort(const QString &typed, Qt::Key key)
+{
+    trigger("mnuChoosePort");
+    auto dialog = m_window->findChild<QDialog *>(QStringLiteral("frmChoosePort"));
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Serial Port"));
+    auto list = dialog->findChild<QComboBox *>(QStringLiteral("cboPort"));
+    // The current port stands selected, so that typing replaces it.
+    QCOMPARE(list->lineEdit()->selectedText(), list->currentText());
+    QStringList listed;
+    for (int i = 0; i < list->count(); ++i)
+        listed << list->itemData(i).toString();
+    QCOMPARE(listed, presentSerialPorts());
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClicks(list, typed);
+    QTest::keyClick(list, key);
+    // An empty name leaves the window waiting for another.
+    QCOMPARE(dialog->isVisible(), key == Qt::Key_Return && typed.trimmed().isEmpty());
+    dialog->close();
+    QCoreApplication::processEvents();
+}
+
+void tst_MainWindow::choosePortTakesOpenAndSendThere_data()
+{
+    QTest::addColumn<bool>("typePort");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("typed, Enter") << true << Qt::Key_Return;
+    QTest::newRow("typed, Escape") << true << Qt::Key_Escape;
+    QTest::newRow("empty, Enter") << false << Qt::Key_Return;
+}
+
+void tst_MainWindow::choosePortTakesOpenAndSendThere()
+{
+    QFETCH(bool, typePort);
+    QFETCH(Qt::Key, key);
+    const QString gone = m_dir->filePath(QStringLiteral("gone"));
+    recreateWindow(gone);
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    choosePort(typePort ? m_portPath : QStringLiteral(" "), key);
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    if (typePort && key == Qt::Key_Return) {
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_pty->receive(example.size()), example);
+        return;
+    }
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY2(m_messages.first().contains(gone), qPrintable(m_messages.first()));
+    QCOMPARE(m_messages.last(), QStringLiteral("Port Not Open!"));
+    QCOMPARE(m_pty->receiveFor(100), QByteArray());
+}
+
+void tst_MainWindow::choosingWhileOpenMovesTheLink_data()
+{
+    QTest::addColumn<bool>("toAPort");
+    QTest::newRow("to another port") << true;
+    QTest::newRow("to a port that is gone") << false;
+}
+
+void tst_MainWindow::choosingWhileOpenMovesTheLink()
+{
+    QFETCH(bool, toAPort);
+#ifdef Q_OS_WIN
+    if (toAPort)
+        QSKIP("Under Wine only COM1 leads to a pseudo-terminal");
+#endif
+    PseudoTerminal other;
+    const QString otherPath =
+        m_dir->filePath(toAPort ? QStringLiteral("ttyOther") : QStringLiteral("gone"));
+    QVERIFY(!toAPort || other.linkAs(otherPath));
+    type(QString(1000, u'z'), "1", "2");
+    trigger("mnuMakeString");
+    const QByteArray sent = generated().toLatin1();
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    choosePort(otherPath);
+    // Everything sent went out on the first port before it closed.
+    QCOMPARE(m_pty->receive(sent.size()), sent);
+    QCOMPARE(child<QSerialPort>("MSComm1")->isOpen(), toAPort);
+    if (toAPort) {
+        QCOMPARE(m_messages, QStringList());
+        QVERIFY(is4800Baud8N1(other.settings()));
+        trigger("mnuSendString");
+        QCOMPARE(other.receive(sent.size()), sent);
+        QCOMPARE(m_pty->receiveFor(100), QByteArray());
+    } else {
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(otherPath), qPrintable(m_messages.first()));
+    }
+}
+
+void tst_MainWindow::choicesSurviveARestart()
+{
+    // Nothing chosen: nothing is written, and the next start is as the first.
+    recreateWindow({});
+    QVERIFY(!QFile::exists(settingsFile()));
+    QTest::keyClick(child<QComboBox>("cboLatHemisphere"), Qt::Key_S);
+    QTest::keyClick(child<QComboBox>("cboLonHemisphere"), Qt::Key_E);
+    choosePort(m_portPath);
+    // --port holds for its own run and leaves the chosen port as it was.
+    recreateWindow(m_dir->filePath(QStringLiteral("given")));
+    trigger("mnuOpenPort");
+    QVERIFY2(m_messages.value(0).contains(u"given"), qPrintable(m_messages.value(0)));
+    recreateWindow({});
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    QCOMPARE(generated(), QStringLiteral("$GPWPL,3351.123,S,08412.345,E,HOME*50\r\n"));
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    QCOMPARE(m_messages, QStringList());
+    QCOMPARE(m_pty->receive(generated().size()), generated().toLatin1());
 }
 
 void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte_data()
@@ -781,6 +931,7 @@ void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
     bool windowShown = false;
     Services services;
     services.portName = m_portPath;
+    services.settingsFile = settingsFile();
     services.message = [&](QWidget *, const QString &text) {
         messages << text;
         for (QWidget *widget : QApplication::topLevelWidgets())
@@ -795,7 +946,7 @@ void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
 void tst_MainWindow::commandLineChoosesThePort()
 {
     using ui::parseCommandLine;
-    QCOMPARE(parseCommandLine({"pindrel"}).portName, GpsLink::firstSerialPortName());
+    QVERIFY(parseCommandLine({"pindrel"}).portName.isEmpty());
     QCOMPARE(parseCommandLine({"pindrel", "--port", "/dev/ttyUSB0"}).portName, "/dev/ttyUSB0");
     QCOMPARE(parseCommandLine({"pindrel", "--port=COM3"}).portName, "COM3");
     QVERIFY(parseCommandLine({"pindrel", "-style", "fusion", "-reverse"}).run);

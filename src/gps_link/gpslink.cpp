@@ -70,6 +70,12 @@ QString GpsLink::firstSerialPortName()
 #endif
 }
 
+void GpsLink::setPortName(const QString &portName)
+{
+    Q_ASSERT(!isOpen());
+    m_portName = portName;
+}
+
 bool GpsLink::isOpen() const
 {
     return m_port->isOpen();

@@ -30,6 +30,8 @@ public:
     static QString firstSerialPortName();
 
     QString portName() const { return m_portName; }
+    // Takes effect at the next open(); the port must be closed.
+    void setPortName(const QString &portName);
     bool isOpen() const;
 
     // Opens the port with the fixed settings. On failure the port stays closed and

@@ -27,8 +27,9 @@ QString usage()
               "folder it was started from. Each start empties that file.\n"
               "\n"
               "Options:\n"
-              "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3\n"
-              "                 (default: %1).\n"
+              "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3, for\n"
+              "                 this run (default: the port last chosen in the window, else\n"
+              "                 %1).\n"
               "  -h, --help     Show this help and end.\n"
               "  -v, --version  Show the version and end.\n")
         .arg(GpsLink::firstSerialPortName());
@@ -80,7 +81,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (parser.isSet(port) && parser.value(port).isEmpty())
         return tell(tr("The option --port needs a port's name.\n\n") + usage(), usageErrorStatus);
     return {.run = true,
-            .portName = parser.isSet(port) ? parser.value(port) : GpsLink::firstSerialPortName(),
+            .portName = parser.isSet(port) ? parser.value(port) : QString(),
             .text = {},
             .exitStatus = 0};
 }

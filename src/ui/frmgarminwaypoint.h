@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/rememberedchoices.h"
 #include "ui/services.h"
 #include "waypoint_log/waypointlog.h"
 
@@ -8,6 +9,7 @@
 
 class GpsLink;
 class QAction;
+class QComboBox;
 class frmWaypointAbout;
 class frmWaypointHelp;
 class QLabel;
@@ -29,6 +31,7 @@ public:
     bool Form_Load();
 
 public slots:
+    void mnuChoosePort_Click();
     void mnuOpenPort_Click();
     void mnuHelp_Click();
     void mnuAbout_Click();
@@ -49,8 +52,12 @@ private:
     void fitToFont();
 
     void closePort();
+    // Moves the link to the port: an open port is closed as Quit closes it, and the new one
+    // opened in its place.
+    void usePort(const QString &portName);
 
     Services m_services;
+    RememberedChoices m_choices;
     GpsLink *m_link;
     bool m_closingPort = false;
     WaypointLog m_log;
@@ -65,9 +72,12 @@ private:
     QLineEdit *txtWaypointName = nullptr;
     QLineEdit *txtWaypointLat = nullptr;
     QLineEdit *txtWaypointLon = nullptr;
+    QComboBox *cboLatHemisphere = nullptr;
+    QComboBox *cboLonHemisphere = nullptr;
     QLineEdit *txtGeneratedString = nullptr;
 
     QMenu *mnuProgram = nullptr;
+    QAction *mnuChoosePort = nullptr;
     QAction *mnuOpenPort = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuAbout = nullptr;

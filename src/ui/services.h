@@ -1,6 +1,5 @@
 #pragma once
 
-#include "gps_link/gpslink.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 
@@ -9,5 +8,9 @@ struct Services
 {
     platform::Messenger message = platform::showMessageBox;
     platform::Clock clock = platform::Clock::system();
-    QString portName = GpsLink::firstSerialPortName();
+    // Where the choices made in the window are kept between runs: empty for the user's own
+    // settings, or a file of the caller's own.
+    QString settingsFile = {};
+    // Given on the command line, for this run only; empty for the port chosen last.
+    QString portName = {};
 };
