@@ -23,6 +23,6 @@ signals:
     void portChosen(const QString &portName);
 
 private:
-    QComboBox *cboPort;
+    QComboBox *m_port;
     QPushButton *m_ok;
 };

@@ -43,7 +43,7 @@ void RememberedChoices::setPortName(const QString &portName)
     write(portKey, portName);
 }
 
-QChar RememberedChoices::letter(const QString &key, QChar fallback, QChar other) const
+QChar RememberedChoices::storedLetter(const QString &key, QChar fallback, QChar other) const
 {
     // Anything but the two letters, edited in by hand, counts as no choice.
     const QString stored = settings()->value(key).toString();
@@ -52,7 +52,7 @@ QChar RememberedChoices::letter(const QString &key, QChar fallback, QChar other)
 
 QChar RememberedChoices::latitudeHemisphere() const
 {
-    return letter(latitudeKey, u'N', u'S');
+    return storedLetter(latitudeKey, u'N', u'S');
 }
 
 void RememberedChoices::setLatitudeHemisphere(QChar letter)
@@ -62,7 +62,7 @@ void RememberedChoices::setLatitudeHemisphere(QChar letter)
 
 QChar RememberedChoices::longitudeHemisphere() const
 {
-    return letter(longitudeKey, u'W', u'E');
+    return storedLetter(longitudeKey, u'W', u'E');
 }
 
 void RememberedChoices::setLongitudeHemisphere(QChar letter)

@@ -28,7 +28,7 @@ public:
     void setLongitudeHemisphere(QChar letter);
 
 private:
-    QChar letter(const QString &key, QChar fallback, QChar other) const;
+    QChar storedLetter(const QString &key, QChar fallback, QChar other) const;
     void write(const QString &key, const QString &value) const;
     std::unique_ptr<QSettings> settings() const;
 
