@@ -41,6 +41,8 @@ trap cleanup EXIT
 start_private_xvfb "$workdir"
 export QT_QPA_PLATFORM=xcb
 unset QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR
+# Pindrel reads the choices its user made last; each run starts from none, like a first start.
+export XDG_CONFIG_HOME=$workdir/config
 
 # One run: a fresh empty folder as the working directory (Pindrel makes its log there), then the
 # probe's "milliseconds KiB" line appended to the named results file.

@@ -37,10 +37,11 @@ trap cleanup EXIT
 start_private_xvfb "$workdir"
 
 # Pindrel keeps its log in the folder it starts in; keep that out of the work tree. The
-# environment is pinned so that the picture does not depend on who runs the script.
+# environment is pinned so that the picture does not depend on who runs the script, nor on the
+# port and hemispheres that its user chose last.
 mkdir "$workdir/run"
 (cd "$workdir/run" && exec env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
-    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$program") &
+    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 XDG_CONFIG_HOME="$workdir/config" "$program") &
 pindrel_pid=$!
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Pindrel' | head -n 1)
@@ -53,7 +54,8 @@ xdotool windowfocus --sync "$window"
 xdotool type --delay 20 'home'
 xdotool key Tab
 xdotool type --delay 20 '3351.123'
-xdotool key Tab
+# Past the latitude's hemisphere, which stays N.
+xdotool key Tab Tab
 xdotool type --delay 20 '08412.345'
 xdotool key alt+w
 sleep 0.5

@@ -76,6 +76,7 @@ void tst_HelpAbout::init()
     Services services;
     services.message = [](QWidget *, const QString &text) { QFAIL(qPrintable(text)); };
     services.portName = m_dir->filePath(QStringLiteral("no-port"));
+    services.settingsFile = m_dir->filePath(QStringLiteral("settings.ini"));
     m_window = std::make_unique<frmGarminWaypoint>(services);
     QVERIFY(m_window->Form_Load());
     m_window->show();
@@ -349,6 +350,7 @@ void tst_HelpAbout::programRunsUntilTheLastWindowCloses()
     m_window.reset();
     Services services;
     services.portName = m_dir->filePath(QStringLiteral("no-port"));
+    services.settingsFile = m_dir->filePath(QStringLiteral("settings.ini"));
     bool helpOutlivedTheMainWindow = false;
     QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
     QTimer::singleShot(0, this, [&] {

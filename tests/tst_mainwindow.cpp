@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
@@ -80,6 +81,11 @@ private slots:
     void hangUpIsToldOnceAndThePortClosed();
     void adviceShowsTheWayForward_data();
     void adviceShowsTheWayForward();
+    void choosePortTakesOpenAndSendThere_data();
+    void choosePortTakesOpenAndSendThere();
+    void choosingWhileOpenMovesTheLink_data();
+    void choosingWhileOpenMovesTheLink();
+    void choicesSurviveARestart();
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
@@ -120,6 +126,8 @@ private:
     void trigger(const char *action) const { child<QAction>(action)->trigger(); }
     void recreateWindow(const platform::NativeName &portName);
     QByteArray logContents() const;
+    // Through Program -> Choose Port: types into the list and presses the key.
+    void choosePort(const QString &typed, Qt::Key key = Qt::Key_Return);
     bool logIsOpen() const;
     void type(const QString &name, const QString &lat, const QString &lon) const
     {
@@ -129,6 +137,8 @@ private:
     }
     QString generated() const { return box("txtGeneratedString")->text(); }
     QString arrangementFault() const;
+    // The test's own, never the user's.
+    QString settingsFile() const { return m_dir->filePath(QStringLiteral("settings.ini")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<PseudoTerminal> m_pty;
@@ -160,8 +170,12 @@ const Drawn drawn[] = {
     {"txtWaypointName", QRect(48, 8, 81, 19), ""},
     {"Label2", QRect(136, 8, 49, 17), "Latitude:"},
     {"txtWaypointLat", QRect(192, 8, 81, 19), ""},
+    {"cboLatHemisphere", QRect(273, 8, 0, 0), ""},
     {"Label3", QRect(280, 8, 64, 17), "Longitude:"},
     {"txtWaypointLon", QRect(344, 8, 81, 19), ""},
+    // The hemisphere choices are not in the drawing: each is only promised a place right of its
+    // box, and the row grows to the right for them.
+    {"cboLonHemisphere", QRect(425, 8, 0, 0), ""},
     {"Label4", QRect(8, 40, 97, 17), "Waypoint String:"},
     {"txtGeneratedString", QRect(8, 56, 417, 19), ""},
 };
@@ -191,6 +205,7 @@ void tst_MainWindow::recreateWindow(const platform::NativeName &portName)
     Services services;
     services.message = [this](QWidget *, const QString &text) { m_messages << text; };
     services.portName = portName;
+    services.settingsFile = settingsFile();
     services.clock.time = [this] {
         m_clockReadings << QStringLiteral("time");
         return m_time;
@@ -391,8 +406,10 @@ void tst_MainWindow::menus_data()
     QTest::addColumn<QStringList>("captions");
     QTest::newRow("program") << "mnuProgram"
                              << "&Program"
-                             << QStringList{"mnuOpenPort", "mnuHelp", "mnuAbout", "mnuQuit"}
-                             << QStringList{"&Open Port", "&Help", "&About", "&Quit"};
+                             << QStringList{"mnuChoosePort", "mnuOpenPort", "mnuHelp", "mnuAbout",
+                                            "mnuQuit"}
+                             << QStringList{"&Choose Port...", "&Open Port", "&Help", "&About",
+                                            "&Quit"};
     QTest::newRow("waypoint") << "mnuWaypoint"
                               << "&Waypoint"
                               << QStringList{"mnuMakeString", "mnuSendString", "mnuSave"}
@@ -427,12 +444,12 @@ void tst_MainWindow::tabOrderFromTheNameBox()
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QCOMPARE(QApplication::focusWidget(), box("txtWaypointName"));
     QStringList order;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order << QApplication::focusWidget()->objectName();
     }
-    QCOMPARE(order, (QStringList{"txtWaypointLat", "txtWaypointLon", "txtGeneratedString",
-                                 "txtWaypointName"}));
+    QCOMPARE(order, (QStringList{"txtWaypointLat", "cboLatHemisphere", "txtWaypointLon",
+                                 "cboLonHemisphere", "txtGeneratedString", "txtWaypointName"}));
 }
 
 void tst_MainWindow::boxesAnnouncedByTheirLabels_data()
@@ -447,15 +464,22 @@ void tst_MainWindow::boxesAnnouncedByTheirLabels_data()
                                << "Longitude:";
     QTest::newRow("string") << "txtGeneratedString"
                             << "Waypoint String:";
+    QTest::newRow("latitude hemisphere") << "cboLatHemisphere"
+                                         << "Latitude hemisphere";
+    QTest::newRow("longitude hemisphere") << "cboLonHemisphere"
+                                          << "Longitude hemisphere";
 }
 
 void tst_MainWindow::boxesAnnouncedByTheirLabels()
 {
     QFETCH(QString, box);
     QFETCH(QString, announced);
-    auto iface = QAccessible::queryAccessibleInterface(m_window->findChild<QLineEdit *>(box));
+    auto widget = m_window->findChild<QWidget *>(box);
+    auto iface = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(iface);
-    QCOMPARE(iface->text(QAccessible::Name), announced);
+    // On Linux a combo box's name is its current item: it is announced by its description.
+    const bool combo = qobject_cast<QComboBox *>(widget);
+    QCOMPARE(iface->text(combo ? QAccessible::Description : QAccessible::Name), announced);
 }
 
 void tst_MainWindow::makeString_data()
@@ -463,13 +487,17 @@ void tst_MainWindow::makeString_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("lat");
     QTest::addColumn<QString>("lon");
+    // Typed into the hemisphere choices.
+    QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("expected");
     const auto row = [](const char *tag, const char *name, const char *lat, const char *lon,
-                        const char *expected) {
-        QTest::newRow(tag) << name << lat << lon << expected;
+                        const char *keys, const char *expected) {
+        QTest::newRow(tag) << name << lat << lon << keys << expected;
     };
-    row("home", "home", "3351.123", "08412.345", "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n");
-    row("all empty", "", "", "", "$GPWPL,,N,,W,*69\r\n");
+    row("home", "home", "3351.123", "08412.345", "", "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n");
+    row("all empty", "", "", "", "", "$GPWPL,,N,,W,*69\r\n");
+    row("south and east typed", "home", "3351.123", "08412.345", "se",
+        "$GPWPL,3351.123,S,08412.345,E,HOME*50\r\n");
 }
 
 void tst_MainWindow::makeString()
@@ -477,8 +505,12 @@ void tst_MainWindow::makeString()
     QFETCH(QString, name);
     QFETCH(QString, lat);
     QFETCH(QString, lon);
+    QFETCH(QString, keys);
     QFETCH(QString, expected);
     type(name, lat, lon);
+    // The first half of the keys goes to the latitude's choice, the rest to the longitude's.
+    QTest::keyClicks(child<QComboBox>("cboLatHemisphere"), keys.first(keys.size() / 2));
+    QTest::keyClicks(child<QComboBox>("cboLonHemisphere"), keys.sliced(keys.size() / 2));
     trigger("mnuMakeString");
     QCOMPARE(generated(), expected);
     QVERIFY(m_messages.isEmpty());
@@ -571,6 +603,7 @@ void tst_MainWindow::quitEndsTheEventLoop()
     m_window.reset();
     Services services;
     services.portName = m_portPath;
+    services.settingsFile = settingsFile();
     QTimer::singleShot(0, this, [bySignal] {
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             auto window = qobject_cast<frmGarminWaypoint *>(widget);
@@ -697,7 +730,9 @@ void tst_MainWindow::openFailureIsToldAndTheProgramGoesOn()
     QVERIFY2(m_messages.first().contains(platform::displayName(port)),
              qPrintable(m_messages.first()));
     // The way forward: the ports there are, and how to choose one.
-    QVERIFY2(m_messages.first().contains(u"--port"), qPrintable(m_messages.first()));
+    const qsizetype choose = m_messages.first().indexOf(u"Program → Choose Port");
+    QVERIFY2(choose >= 0 && choose < m_messages.first().indexOf(u"--port"),
+             qPrintable(m_messages.first()));
     for (const QString &present : presentSerialPorts())
         QVERIFY2(m_messages.first().contains(present), qPrintable(m_messages.first()));
     QVERIFY(!child<QSerialPort>("MSComm1")->isOpen());
@@ -758,6 +793,109 @@ void tst_MainWindow::adviceShowsTheWayForward()
     for (const QString &text : expected)
         QVERIFY2(advice.contains(text), qPrintable(advice));
     QVERIFY2(wrongHere.isEmpty() || !advice.contains(wrongHere), qPrintable(advice));
+}
+
+void tst_MainWindow::choosePort(const QString &typed, Qt::Key key)
+{
+    trigger("mnuChoosePort");
+    auto dialog = m_window->findChild<QDialog *>(QStringLiteral("frmChoosePort"));
+    QVERIFY(dialog && dialog->isVisible() && dialog->windowTitle() == u"Serial Port");
+    auto list = dialog->findChild<QComboBox *>();
+    QStringList listed;
+    for (int i = 0; i < list->count(); ++i)
+        listed << list->itemData(i).toString();
+    QCOMPARE(listed, presentSerialPorts());
+    // The current port stands selected, so that what is typed replaces it.
+    QCOMPARE(list->lineEdit()->selectedText(), list->currentText());
+    QTest::keyClicks(list, typed);
+    QTest::keyClick(list, key);
+    // An empty name leaves the window waiting for another.
+    QCOMPARE(dialog->isVisible(), key == Qt::Key_Return && typed.trimmed().isEmpty());
+    dialog->close();
+    QCoreApplication::processEvents();
+}
+
+void tst_MainWindow::choosePortTakesOpenAndSendThere_data()
+{
+    QTest::addColumn<bool>("typePort");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("typed, Enter") << true << Qt::Key_Return;
+    QTest::newRow("typed, Escape") << true << Qt::Key_Escape;
+    QTest::newRow("empty, Enter") << false << Qt::Key_Return;
+}
+
+void tst_MainWindow::choosePortTakesOpenAndSendThere()
+{
+    QFETCH(bool, typePort);
+    QFETCH(Qt::Key, key);
+    recreateWindow(m_dir->filePath(QStringLiteral("gone")));
+    trigger("mnuMakeString");
+    choosePort(typePort ? m_portPath : QStringLiteral(" "), key);
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    const bool taken = typePort && key == Qt::Key_Return;
+    QCOMPARE(m_messages.size(), taken ? 0 : 2);
+    QVERIFY(taken || m_messages.first().contains(m_dir->filePath(QStringLiteral("gone"))));
+    QCOMPARE(taken ? m_pty->receive(18) : m_pty->receiveFor(100),
+             taken ? "$GPWPL,,N,,W,*69\r\n"_qba : QByteArray());
+}
+
+void tst_MainWindow::choosingWhileOpenMovesTheLink_data()
+{
+    QTest::addColumn<QString>("other");
+    QTest::newRow("to another port") << "ttyOther";
+    QTest::newRow("to a port that is gone") << "gone";
+}
+
+void tst_MainWindow::choosingWhileOpenMovesTheLink()
+{
+    QFETCH(QString, other);
+    const bool toAPort = other != u"gone";
+#ifdef Q_OS_WIN
+    if (toAPort)
+        QSKIP("Under Wine only COM1 leads to a pseudo-terminal");
+#endif
+    PseudoTerminal otherPort;
+    QVERIFY(!toAPort || otherPort.linkAs(m_dir->filePath(other)));
+    type(QString(1000, u'z'), "1", "2");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    choosePort(m_dir->filePath(other));
+    // What was sent went out whole on the first port before it closed.
+    QCOMPARE(m_pty->receive(generated().size()), generated().toLatin1());
+    // The second port opens from the event loop once the first has drained.
+    auto port = child<QSerialPort>("MSComm1");
+    QTRY_VERIFY(toAPort ? port->isOpen() && port->portName() == m_dir->filePath(other)
+                        : !m_messages.isEmpty());
+    QCOMPARE(port->isOpen(), toAPort);
+    QCOMPARE(m_messages.size(), toAPort ? 0 : 1);
+    QVERIFY(toAPort || m_messages.first().contains(m_dir->filePath(other)));
+    if (toAPort) {
+        trigger("mnuSendString");
+        QCOMPARE(otherPort.receive(generated().size()), generated().toLatin1());
+    }
+}
+
+void tst_MainWindow::choicesSurviveARestart()
+{
+    // Nothing chosen: nothing is written, and the next start is as the first.
+    recreateWindow({});
+    QVERIFY(!QFile::exists(settingsFile()));
+    QTest::keyClick(child<QComboBox>("cboLatHemisphere"), Qt::Key_S);
+    QTest::keyClick(child<QComboBox>("cboLonHemisphere"), Qt::Key_E);
+    choosePort(m_portPath);
+    // --port holds for its own run and leaves the chosen port as it was.
+    recreateWindow(m_dir->filePath(QStringLiteral("given")));
+    trigger("mnuOpenPort");
+    QVERIFY(m_messages.value(0).contains(m_dir->filePath(QStringLiteral("given"))));
+    recreateWindow({});
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    QCOMPARE(m_messages, QStringList());
+    QCOMPARE(m_pty->receive(40), "$GPWPL,3351.123,S,08412.345,E,HOME*50\r\n"_qba);
 }
 
 void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte_data()
@@ -987,6 +1125,7 @@ void tst_MainWindow::startFailsWithAMessageAndAFailureStatus()
     bool windowShown = false;
     Services services;
     services.portName = m_portPath;
+    services.settingsFile = settingsFile();
     services.message = [&](QWidget *, const QString &text) {
         messages << text;
         for (QWidget *widget : QApplication::topLevelWidgets())
@@ -1026,6 +1165,7 @@ void tst_MainWindow::documentsOptionWorksInTheMovedDocumentsFolder()
     QFile::remove(moved + QStringLiteral("/waypoints.wpl"));
     Services services;
     services.portName = m_portPath;
+    services.settingsFile = settingsFile();
     services.message = [this](QWidget *, const QString &text) { m_messages << text; };
     QTimer closer;
     closer.setSingleShot(true);
@@ -1042,7 +1182,7 @@ void tst_MainWindow::commandLineChoosesThePort()
     const auto parseCommandLine = [](const QStringList &arguments) {
         return ui::parseCommandLine({arguments.begin(), arguments.end()});
     };
-    QVERIFY(parseCommandLine({"pindrel"}).portName == GpsLink::firstSerialPortName());
+    QVERIFY(parseCommandLine({"pindrel"}).portName.isEmpty());
     QVERIFY(parseCommandLine({"pindrel", "--port", "/dev/ttyUSB0"}).portName ==
             QStringLiteral("/dev/ttyUSB0"));
     QVERIFY(parseCommandLine({"pindrel", "--port=COM3"}).portName == QStringLiteral("COM3"));
@@ -1057,7 +1197,7 @@ void tst_MainWindow::commandLineChoosesThePort()
     // Qt takes its options, X11's too, each with its value: none is taken for a port.
     QVERIFY(parseCommandLine({"pindrel", "-geometry", "600x200+30+40", "-title", "--port", "-name",
                               "gps", "--platform", "xcb", "-style=fusion", "-sync"})
-                .portName == GpsLink::firstSerialPortName());
+                .portName.isEmpty());
     QVERIFY(parseCommandLine({"pindrel", "--documents"}).inDocuments);
     QVERIFY(!parseCommandLine({"pindrel"}).inDocuments);
 }

@@ -26,16 +26,18 @@ private slots:
 namespace {
 
 void addRow(const char *tag, const QString &name, const QString &lat, const QString &lon,
-            const QString &expected)
+            const QString &expected, QChar northSouth = u'N', QChar eastWest = u'W')
 {
-    QTest::newRow(tag) << name << lat << lon << expected;
+    QTest::newRow(tag) << name << lat << northSouth << lon << eastWest << expected;
 }
 
 void addColumns()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("latitude");
+    QTest::addColumn<QChar>("northSouth");
     QTest::addColumn<QString>("longitude");
+    QTest::addColumn<QChar>("eastWest");
     QTest::addColumn<QString>("expected");
 }
 
@@ -66,15 +68,24 @@ void tst_Sentence::writtenExamples_data()
     addRow("star and comma typed", "a*b,c", "1,5", "2*", "$GPWPL,1,5,N,2*,W,A*B,C*1F\r\n");
     addRow("long name stays whole", "lighthouse", "4807.038", "01131.000",
            "$GPWPL,4807.038,N,01131.000,W,LIGHTHOUSE*41\r\n");
+    addRow("south and east", "home", "3351.123", "08412.345",
+           "$GPWPL,3351.123,S,08412.345,E,HOME*50\r\n", u'S', u'E');
+    addRow("all empty, south and east", "", "", "", "$GPWPL,,S,,E,*66\r\n", u'S', u'E');
+    addRow("typed letters stay beside the chosen ones", "home", "3351.123n", "08412.345w",
+           "$GPWPL,3351.123n,S,08412.345w,E,HOME*49\r\n", u'S', u'E');
 }
 
 void tst_Sentence::writtenExamples()
 {
     QFETCH(QString, name);
     QFETCH(QString, latitude);
+    QFETCH(QChar, northSouth);
     QFETCH(QString, longitude);
+    QFETCH(QChar, eastWest);
     QFETCH(QString, expected);
-    QCOMPARE(makeWaypointString(name, latitude, longitude), expected);
+    QCOMPARE(makeWaypointString(name, latitude, longitude, northSouth, eastWest), expected);
+    if (northSouth == u'N' && eastWest == u'W')
+        QCOMPARE(makeWaypointString(name, latitude, longitude), expected);
 }
 
 void tst_Sentence::beyondAscii_data()

@@ -182,6 +182,12 @@ QString GpsLink::firstSerialPortName()
 #endif
 }
 
+void GpsLink::setPortName(const platform::NativeName &portName)
+{
+    Q_ASSERT(!isOpen());
+    m_portName = portName;
+}
+
 bool GpsLink::isOpen() const
 {
     return m_port->isOpen();

@@ -33,6 +33,8 @@ public:
     static QString firstSerialPortName();
 
     platform::NativeName portName() const { return m_portName; }
+    // Takes effect at the next open(); the port must be closed.
+    void setPortName(const platform::NativeName &portName);
     bool isOpen() const;
 
     // Opens the port with the fixed settings. On failure the port stays closed and

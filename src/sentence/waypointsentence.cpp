@@ -42,7 +42,8 @@ QString toUpperKeepingLength(QStringView text)
 }
 
 std::optional<QString> makeWaypointString(QStringView name, QStringView latitude,
-                                          QStringView longitude)
+                                          QStringView longitude, QChar latitudeHemisphere,
+                                          QChar longitudeHemisphere)
 {
     const QString upperName = toUpperKeepingLength(name);
     const qsizetype bodyLength =
@@ -54,9 +55,13 @@ std::optional<QString> makeWaypointString(QStringView name, QStringView latitude
     body.reserve(bodyLength + 4);
     body.append(u"$GPWPL,");
     body.append(latitude);
-    body.append(u",N,");
+    body.append(u',');
+    body.append(latitudeHemisphere);
+    body.append(u',');
     body.append(longitude);
-    body.append(u",W,");
+    body.append(u',');
+    body.append(longitudeHemisphere);
+    body.append(u',');
     body.append(upperName);
     body.append(u'*');
 

@@ -11,11 +11,13 @@ namespace sentence {
 inline constexpr qsizetype maxBodyLength = 32767;
 
 // Builds the NMEA 0183 waypoint-location sentence for the texts as typed:
-// "$GPWPL,<lat>,N,<lon>,W,<NAME>*hh" followed by carriage return and line feed. Nothing is
-// trimmed or checked; the name is upper-cased. Returns nothing when the body would be longer
-// than maxBodyLength.
+// "$GPWPL,<lat>,<N|S>,<lon>,<E|W>,<NAME>*hh" followed by carriage return and line feed, with
+// the hemisphere letters as given (north and west unless told otherwise). Nothing is trimmed or
+// checked; the name is upper-cased. Returns nothing when the body would be longer than
+// maxBodyLength.
 std::optional<QString> makeWaypointString(QStringView name, QStringView latitude,
-                                          QStringView longitude);
+                                          QStringView longitude, QChar latitudeHemisphere = u'N',
+                                          QChar longitudeHemisphere = u'W');
 
 // Upper-cases character by character, so that the length never changes ("ß" stays "ß"). A letter
 // whose capital the system's 8-bit character set lacks, though it holds the letter, stays as typed.

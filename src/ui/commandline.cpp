@@ -35,8 +35,9 @@ QString usage()
               "folder it was started from. Each start empties that file.\n"
               "\n"
               "Options:\n"
-              "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3\n"
-              "                 (default: %1).\n"
+              "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3, for\n"
+              "                 this run (default: the port last chosen in the window, else\n"
+              "                 %1).\n"
               "  --documents    Work in your Documents folder, wherever it is: the log file\n"
               "                 goes there.\n"
               "  -h, --help     Show this help and end.\n"
@@ -144,8 +145,7 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
     if (parser.isSet(port) && parser.value(port).isEmpty())
         return tell(tr("The option --port needs a port's name.\n\n") + usage(), usageErrorStatus);
     return {.run = true,
-            .portName =
-                parser.isSet(port) ? portName(parser.value(port)) : GpsLink::firstSerialPortName(),
+            .portName = parser.isSet(port) ? portName(parser.value(port)) : platform::NativeName(),
             .text = {},
             .exitStatus = 0,
             .inDocuments = parser.isSet(documents)};

@@ -24,7 +24,7 @@ struct CommandLine
 inline constexpr int usageErrorStatus = 2;
 
 // Reads the arguments, the program's name first, and touches nothing else. Without --port the
-// program runs on the first serial port.
+// port name is empty: the program runs on the port last chosen in its window.
 CommandLine parseCommandLine(const QList<platform::NativeName> &arguments);
 
 // The arguments that main() was given, before any application object exists, in the system's

@@ -4,6 +4,7 @@
 #include "platform/eightbit.h"
 #include "platform/nativename.h"
 #include "sentence/waypointsentence.h"
+#include "ui/frmchooseport.h"
 #include "ui/frmclosingport.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointhelp.h"
@@ -13,7 +14,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,6 +49,31 @@ const QString longestName = QStringLiteral("WWWWWW");
 const QString longestLatitude = QStringLiteral("0000.000");
 const QString longestLongitude = QStringLiteral("00000.000");
 
+// A choice of two hemisphere letters, picked by typing either. Screen readers on Linux take a
+// combo box's current item for its name, so it is announced by its description as well.
+QComboBox *addHemisphere(QWidget *parent, const char *name, const QString &announced, QChar first,
+                         QChar second, QChar chosen)
+{
+    auto choice = new QComboBox(parent);
+    choice->setObjectName(QLatin1String(name));
+    choice->addItems({QString(first), QString(second)});
+    choice->setCurrentIndex(chosen == second ? 1 : 0);
+    choice->setAccessibleName(announced);
+    choice->setAccessibleDescription(announced);
+    choice->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    return choice;
+}
+
+// The box with its hemisphere just right of it, in one cell of the row.
+QHBoxLayout *boxWithHemisphere(QLineEdit *box, QComboBox *hemisphere)
+{
+    auto pair = new QHBoxLayout;
+    pair->setSpacing(layout::px(60));
+    pair->addWidget(box, 1);
+    pair->addWidget(hemisphere);
+    return pair;
+}
+
 QAction *addItem(QMenu *menu, const char *name, const QString &caption)
 {
     auto action = menu->addAction(caption);
@@ -67,8 +95,9 @@ void showOnlyOne(QPointer<Window> &window)
 } // namespace
 
 frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
-    : QMainWindow(parent), m_services(std::move(services)),
-      m_link(new GpsLink(m_services.portName, this))
+    : QMainWindow(parent), m_services(std::move(services)), m_choices(m_services.settingsFile),
+      m_link(new GpsLink(m_services.portName.isEmpty() ? m_choices.portName() : m_services.portName,
+                         this))
 {
     setObjectName(QStringLiteral("frmGarminWaypoint"));
     setWindowTitle(tr("Garmin Pindrel V 1.0"));
@@ -107,6 +136,10 @@ void frmGarminWaypoint::createControls()
     txtWaypointLat = addTextBox(client, "txtWaypointLat");
     Label3 = addLabel(client, "Label3", tr("Longitude:"));
     txtWaypointLon = addTextBox(client, "txtWaypointLon");
+    cboLatHemisphere = addHemisphere(client, "cboLatHemisphere", tr("Latitude hemisphere"), u'N',
+                                     u'S', m_choices.latitudeHemisphere());
+    cboLonHemisphere = addHemisphere(client, "cboLonHemisphere", tr("Longitude hemisphere"), u'E',
+                                     u'W', m_choices.longitudeHemisphere());
     Label4 = addLabel(client, "Label4", tr("Waypoint String:"));
     txtGeneratedString = addTextBox(client, "txtGeneratedString");
 
@@ -118,9 +151,9 @@ void frmGarminWaypoint::createControls()
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(txtWaypointName, 0, 1);
     grid->addWidget(Label2, 0, 3);
-    grid->addWidget(txtWaypointLat, 0, 4);
+    grid->addLayout(boxWithHemisphere(txtWaypointLat, cboLatHemisphere), 0, 4);
     grid->addWidget(Label3, 0, 6);
-    grid->addWidget(txtWaypointLon, 0, 7);
+    grid->addLayout(boxWithHemisphere(txtWaypointLon, cboLonHemisphere), 0, 7);
     grid->addWidget(Label4, 2, 0, 1, 8);
     grid->addWidget(txtGeneratedString, 3, 0, 1, 8);
     // A caption has its column, up to where its box begins, and is shown whole a space before
@@ -146,9 +179,16 @@ void frmGarminWaypoint::createControls()
     Label4->setBuddy(txtGeneratedString);
 
     setTabOrder(txtWaypointName, txtWaypointLat);
-    setTabOrder(txtWaypointLat, txtWaypointLon);
-    setTabOrder(txtWaypointLon, txtGeneratedString);
+    setTabOrder(txtWaypointLat, cboLatHemisphere);
+    setTabOrder(cboLatHemisphere, txtWaypointLon);
+    setTabOrder(txtWaypointLon, cboLonHemisphere);
+    setTabOrder(cboLonHemisphere, txtGeneratedString);
     txtWaypointName->setFocus();
+
+    connect(cboLatHemisphere, &QComboBox::currentTextChanged, this,
+            [this](const QString &letter) { m_choices.setLatitudeHemisphere(letter.front()); });
+    connect(cboLonHemisphere, &QComboBox::currentTextChanged, this,
+            [this](const QString &letter) { m_choices.setLongitudeHemisphere(letter.front()); });
 
     fitToFont();
 }
@@ -167,6 +207,9 @@ void frmGarminWaypoint::fitToFont()
         box->setMinimumWidth(qMax(layout::px(1215), layout::textBoxWidth(box, longest)));
     for (QLineEdit *box : {txtWaypointName, txtWaypointLat, txtWaypointLon, txtGeneratedString})
         box->setFixedHeight(qMax(layout::px(285), layout::textBoxHeight(box)));
+    // Level with the boxes, so that the row keeps its drawn height.
+    for (QComboBox *hemisphere : {cboLatHemisphere, cboLonHemisphere})
+        hemisphere->setFixedHeight(txtWaypointLat->minimumHeight());
 }
 
 void frmGarminWaypoint::changeEvent(QEvent *event)
@@ -180,6 +223,7 @@ void frmGarminWaypoint::createMenus()
 {
     mnuProgram = menuBar()->addMenu(tr("&Program"));
     mnuProgram->setObjectName(QStringLiteral("mnuProgram"));
+    mnuChoosePort = addItem(mnuProgram, "mnuChoosePort", tr("&Choose Port..."));
     mnuOpenPort = addItem(mnuProgram, "mnuOpenPort", tr("&Open Port"));
     mnuHelp = addItem(mnuProgram, "mnuHelp", tr("&Help"));
     mnuAbout = addItem(mnuProgram, "mnuAbout", tr("&About"));
@@ -191,6 +235,7 @@ void frmGarminWaypoint::createMenus()
     mnuSendString = addItem(mnuWaypoint, "mnuSendString", tr("&Send String"));
     mnuSave = addItem(mnuWaypoint, "mnuSave", tr("&Save String"));
 
+    connect(mnuChoosePort, &QAction::triggered, this, &frmGarminWaypoint::mnuChoosePort_Click);
     connect(mnuOpenPort, &QAction::triggered, this, &frmGarminWaypoint::mnuOpenPort_Click);
     connect(mnuHelp, &QAction::triggered, this, &frmGarminWaypoint::mnuHelp_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmGarminWaypoint::mnuAbout_Click);
@@ -208,6 +253,38 @@ bool frmGarminWaypoint::Form_Load()
                                    "or emptied.\n\n%2")
                                     .arg(m_log.filePath(), m_log.errorString()));
     return false;
+}
+
+void frmGarminWaypoint::mnuChoosePort_Click()
+{
+    // Window-modal, so there is only ever one, and the window waits for it without a loop of
+    // its own.
+    auto choose = new frmChoosePort(platform::displayName(m_link->portName()), this);
+    choose->setAttribute(Qt::WA_DeleteOnClose);
+    // Queued: the port moves once the dialog has gone, not from inside its key press.
+    connect(choose, &frmChoosePort::portChosen, this, &frmGarminWaypoint::usePort,
+            Qt::QueuedConnection);
+    choose->open();
+}
+
+void frmGarminWaypoint::usePort(const QString &portName)
+{
+    m_choices.setPortName(portName);
+    // The current port, taken again as shown, keeps the name the system gave it.
+    const platform::NativeName name = portName == platform::displayName(m_link->portName())
+                                          ? m_link->portName()
+                                          : platform::NativeName(portName);
+    if (!m_link->isOpen()) {
+        m_link->setPortName(name);
+        return;
+    }
+    // A port already closing for Quit stays closed.
+    const bool reopen = !m_link->isClosing();
+    closePortThen([this, name, reopen] {
+        m_link->setPortName(name);
+        if (reopen)
+            mnuOpenPort_Click();
+    });
 }
 
 void frmGarminWaypoint::mnuOpenPort_Click()
@@ -241,7 +318,8 @@ void frmGarminWaypoint::mnuAbout_Click()
 void frmGarminWaypoint::mnuMakeString_Click()
 {
     const auto waypointString = sentence::makeWaypointString(
-        txtWaypointName->text(), txtWaypointLat->text(), txtWaypointLon->text());
+        txtWaypointName->text(), txtWaypointLat->text(), txtWaypointLon->text(),
+        cboLatHemisphere->currentText().front(), cboLonHemisphere->currentText().front());
     if (!waypointString) {
         m_services.message(this, tr("The waypoint string would be too long. A waypoint sentence "
                                     "holds at most %1 characters: shorten the name, the "

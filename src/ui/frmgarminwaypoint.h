@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/rememberedchoices.h"
 #include "ui/services.h"
 #include "waypoint_log/waypointlog.h"
 
@@ -11,6 +12,7 @@
 
 class GpsLink;
 class QAction;
+class QComboBox;
 class frmWaypointAbout;
 class frmWaypointHelp;
 class QLabel;
@@ -40,6 +42,7 @@ public:
     void closePortThen(std::function<void()> next);
 
 public slots:
+    void mnuChoosePort_Click();
     void mnuOpenPort_Click();
     void mnuHelp_Click();
     void mnuAbout_Click();
@@ -63,8 +66,12 @@ private:
 
     void portClosed(qint64 unsent, const QString &failure);
     void quit(bool everyWindow);
+    // Moves the link to the port: an open port is closed as Quit closes it, and the new one
+    // opened in its place.
+    void usePort(const QString &portName);
 
     Services m_services;
+    RememberedChoices m_choices;
     GpsLink *m_link;
     std::vector<std::function<void()>> m_afterPortClosed;
     WaypointLog m_log;
@@ -79,9 +86,12 @@ private:
     QLineEdit *txtWaypointName = nullptr;
     QLineEdit *txtWaypointLat = nullptr;
     QLineEdit *txtWaypointLon = nullptr;
+    QComboBox *cboLatHemisphere = nullptr;
+    QComboBox *cboLonHemisphere = nullptr;
     QLineEdit *txtGeneratedString = nullptr;
 
     QMenu *mnuProgram = nullptr;
+    QAction *mnuChoosePort = nullptr;
     QAction *mnuOpenPort = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuAbout = nullptr;

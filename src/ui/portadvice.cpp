@@ -50,18 +50,21 @@ QString portAdvice(const QString &portName, PortProblem problem, const PortGroup
     others.removeAll(portName);
     if (others.isEmpty() && presentPorts.isEmpty()) {
         return tr("This computer shows no serial port. Plug in the receiver or its USB adapter, "
-                  "then start Pindrel with the port's name, for example:\n"
+                  "then choose its port with Program → Choose Port, or start Pindrel with the "
+                  "port's name, for example:\n"
                   "    pindrel --port %1")
             .arg(example);
     }
     if (others.isEmpty()) {
         return tr("This computer shows no other serial port. Plug in the receiver or its USB "
-                  "adapter, then start Pindrel with the port's name, for example:\n"
+                  "adapter, then choose its port with Program → Choose Port, or start Pindrel "
+                  "with the port's name, for example:\n"
                   "    pindrel --port %1")
             .arg(example);
     }
     return tr("Serial ports on this computer: %1.\n"
-              "To use one of them, start Pindrel with its name, for example:\n"
+              "To use one of them, choose it with Program → Choose Port, or start Pindrel "
+              "with its name, for example:\n"
               "    pindrel --port %2")
         .arg(others.join(QStringLiteral(", ")), others.constFirst());
 }

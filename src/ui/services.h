@@ -1,6 +1,5 @@
 #pragma once
 
-#include "gps_link/gpslink.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
@@ -10,5 +9,9 @@ struct Services
 {
     platform::Messenger message = platform::showMessageBox;
     platform::Clock clock = platform::Clock::system();
-    platform::NativeName portName = GpsLink::firstSerialPortName();
+    // Where the choices made in the window are kept between runs: empty for the user's own
+    // settings, or a file of the caller's own.
+    QString settingsFile = {};
+    // Given on the command line, for this run only; empty for the port chosen last.
+    platform::NativeName portName = {};
 };

@@ -1,0 +1,95 @@
+#include "ui/frmchooseport.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Wide enough for a device path and the start of its description.
+constexpr int listedCharacters = 40;
+
+// As the port would be given to --port: COM3 on Windows, the device path elsewhere.
+QString nameOf(const QSerialPortInfo &info)
+{
+#ifdef Q_OS_WIN
+    return info.portName();
+#else
+    return info.systemLocation();
+#endif
+}
+
+} // namespace
+
+frmChoosePort::frmChoosePort(const QString &currentPort, QWidget *parent)
+    : QDialog(parent), m_port(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("frmChoosePort"));
+    setWindowTitle(tr("Serial Port"));
+
+    m_port->setObjectName(QStringLiteral("cboPort"));
+    m_port->setEditable(true);
+    // A typed name is taken as it is, never completed into a listed port's description.
+    m_port->setCompleter(nullptr);
+    m_port->setInsertPolicy(QComboBox::NoInsert);
+    m_port->setMinimumContentsLength(listedCharacters);
+    m_port->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    std::sort(ports.begin(), ports.end(),
+              [](const auto &a, const auto &b) { return nameOf(a) < nameOf(b); });
+    for (const QSerialPortInfo &info : ports) {
+        const QString name = nameOf(info);
+        const QString description = info.description();
+        m_port->addItem(description.isEmpty() ? name : tr("%1 — %2").arg(name, description), name);
+    }
+    // A listed port shows its description in the list, and only its name once picked.
+    const auto showName = [this](int index) {
+        if (index >= 0)
+            m_port->setEditText(m_port->itemData(index).toString());
+    };
+    connect(m_port, &QComboBox::currentIndexChanged, this, showName);
+    connect(m_port, &QComboBox::activated, this, showName);
+    const int current = m_port->findData(currentPort);
+    m_port->setCurrentIndex(current);
+    m_port->setEditText(currentPort);
+    m_port->lineEdit()->selectAll();
+
+    auto label = new QLabel(tr("&Port:"), this);
+    label->setObjectName(QStringLiteral("lblPort"));
+    label->setBuddy(m_port);
+
+    auto buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &frmChoosePort::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &frmChoosePort::reject);
+    connect(m_port, &QComboBox::editTextChanged, this,
+            [this] { m_ok->setEnabled(!portName().isEmpty()); });
+
+    auto form = new QFormLayout;
+    form->addRow(label, m_port);
+    auto layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    m_port->setFocus();
+}
+
+QString frmChoosePort::portName() const
+{
+    return m_port->currentText().trimmed();
+}
+
+void frmChoosePort::accept()
+{
+    const QString name = portName();
+    if (name.isEmpty())
+        return;
+    QDialog::accept();
+    emit portChosen(name);
+}
