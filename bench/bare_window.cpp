@@ -1,11 +1,11 @@
-// The main window as bare Qt builds it: the same caption, size, menus, labels, boxes and
-// hemisphere choices as Pindrel's, with no fonts chosen, no log, no port and no handlers.
-// bench/startup.sh starts it next to Pindrel, so the difference between the two is what Pindrel
-// itself costs at startup.
+// The main window as bare Qt builds it: the same caption, menus, bold captions, boxes and
+// hemisphere choices as Pindrel's, in the same grid at the same minimum sizes, with no log, no
+// port, no icon and no handlers. bench/startup.sh starts it next to Pindrel, so the difference
+// between the two is what Pindrel itself costs at startup.
 #include <QApplication>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -17,28 +17,51 @@ int main(int argc, char *argv[])
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Garmin Pindrel V 1.0"));
 
-    // Pixel positions of Pindrel's layout at 96 dots per inch. Each hemisphere choice stands
-    // 4 pixels right of its box, at its own width, and pushes the rest of the row right.
+    // Pindrel's grid, in pixels at 96 dots per inch.
     auto client = new QWidget(&window);
     window.setCentralWidget(client);
-    auto latHemisphere = new QComboBox(client);
-    latHemisphere->addItems({QStringLiteral("N"), QStringLiteral("S")});
-    auto lonHemisphere = new QComboBox(client);
-    lonHemisphere->addItems({QStringLiteral("E"), QStringLiteral("W")});
-    lonHemisphere->setCurrentIndex(1);
-    const int choice = latHemisphere->sizeHint().width();
-    const int shift = 4 + choice;
-    client->setFixedSize(430 + 2 * shift, 80);
-    (new QLabel(QStringLiteral("Name:"), client))->setGeometry(8, 8, 41, 17);
-    (new QLineEdit(client))->setGeometry(48, 8, 81, 19);
-    (new QLabel(QStringLiteral("Latitude:"), client))->setGeometry(136, 8, 49, 17);
-    (new QLineEdit(client))->setGeometry(192, 8, 81, 19);
-    latHemisphere->setGeometry(192 + 81 + 4, 8, choice, 19);
-    (new QLabel(QStringLiteral("Longitude:"), client))->setGeometry(280 + shift, 8, 65, 17);
-    (new QLineEdit(client))->setGeometry(344 + shift, 8, 81, 19);
-    lonHemisphere->setGeometry(344 + shift + 81 + 4, 8, choice, 19);
-    (new QLabel(QStringLiteral("Waypoint String:"), client))->setGeometry(8, 40, 97, 17);
-    (new QLineEdit(client))->setGeometry(8, 56, 417 + 2 * shift, 19);
+    QFont caption = QApplication::font();
+    caption.setBold(true);
+    const auto label = [&](const char *text) {
+        auto label = new QLabel(QString::fromLatin1(text), client);
+        label->setFont(caption);
+        return label;
+    };
+    const auto box = [&](int width) {
+        auto box = new QLineEdit(client);
+        box->setMinimumWidth(width);
+        box->setFixedHeight(19);
+        return box;
+    };
+    const auto withChoice = [&](QLineEdit *box, const QStringList &letters, int chosen) {
+        auto choice = new QComboBox(client);
+        choice->addItems(letters);
+        choice->setCurrentIndex(chosen);
+        choice->setFixedHeight(19);
+        auto pair = new QHBoxLayout;
+        pair->setSpacing(4);
+        pair->addWidget(box, 1);
+        pair->addWidget(choice);
+        return pair;
+    };
+    auto grid = new QGridLayout(client);
+    grid->setContentsMargins(8, 8, 5, 5);
+    grid->setSpacing(0);
+    grid->addWidget(label("Name:"), 0, 0);
+    grid->addWidget(box(81), 0, 1);
+    grid->addWidget(label("Latitude:"), 0, 3);
+    grid->addLayout(withChoice(box(81), {QStringLiteral("N"), QStringLiteral("S")}, 0), 0, 4);
+    grid->addWidget(label("Longitude:"), 0, 6);
+    grid->addLayout(withChoice(box(81), {QStringLiteral("E"), QStringLiteral("W")}, 1), 0, 7);
+    grid->addWidget(label("Waypoint String:"), 2, 0, 1, 8);
+    grid->addWidget(box(0), 3, 0, 1, 8);
+    for (const auto &[column, width] : {std::pair{0, 40}, {2, 7}, {3, 56}, {5, 7}, {6, 64}})
+        grid->setColumnMinimumWidth(column, width);
+    for (const int column : {1, 4, 7})
+        grid->setColumnStretch(column, 1);
+    grid->setRowMinimumHeight(1, 13);
+    grid->setRowMinimumHeight(2, 16);
+    grid->setRowStretch(4, 1);
 
     QMenu *program = window.menuBar()->addMenu(QStringLiteral("&Program"));
     program->addAction(QStringLiteral("&Choose Port..."));
@@ -50,7 +73,7 @@ int main(int argc, char *argv[])
     waypoint->addAction(QStringLiteral("&Make String"));
     waypoint->addAction(QStringLiteral("&Send String"));
     waypoint->addAction(QStringLiteral("&Save String"));
-    window.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    window.resize(window.minimumSizeHint());
 
     window.show();
     return app.exec();
