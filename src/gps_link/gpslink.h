@@ -33,6 +33,8 @@ public:
     static QString firstSerialPortName();
 
     platform::NativeName portName() const { return m_portName; }
+    // The port's name as messages show it: readable, in the system's separators.
+    QString shownPortName() const { return platform::displayName(m_portName); }
     // Takes effect at the next open(); the port must be closed.
     void setPortName(const platform::NativeName &portName);
     bool isOpen() const;

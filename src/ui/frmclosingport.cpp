@@ -2,7 +2,6 @@
 
 #include "gps_link/gpslink.h"
 #include "platform/messagebox.h"
-#include "platform/nativename.h"
 
 namespace {
 
@@ -54,6 +53,6 @@ frmClosingPort::frmClosingPort(GpsLink *link, QWidget *parent)
 
 void frmClosingPort::showLeft(qint64 bytesLeft)
 {
-    setLabelText(sendingText(platform::displayName(m_link->portName()), bytesLeft));
+    setLabelText(sendingText(m_link->shownPortName(), bytesLeft));
     setValue(int(1000 - qMin(bytesLeft, m_pending) * 1000 / m_pending));
 }

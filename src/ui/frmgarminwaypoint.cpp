@@ -111,7 +111,7 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
         [this](const QString &reason) {
             m_services.message(this, tr("The serial port %1 stopped working and has been "
                                         "closed.\n\n%2")
-                                         .arg(platform::displayName(m_link->portName()), reason));
+                                         .arg(m_link->shownPortName(), reason));
         },
         Qt::QueuedConnection);
     // Queued for the same reason, and so that what follows a close always runs from the event
@@ -259,7 +259,7 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 {
     // Window-modal, so there is only ever one, and the window waits for it without a loop of
     // its own.
-    auto choose = new frmChoosePort(platform::displayName(m_link->portName()), this);
+    auto choose = new frmChoosePort(m_link->shownPortName(), this);
     choose->setAttribute(Qt::WA_DeleteOnClose);
     // Queued: the port moves once the dialog has gone, not from inside its key press.
     connect(choose, &frmChoosePort::portChosen, this, &frmGarminWaypoint::usePort,
@@ -269,11 +269,12 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 
 void frmGarminWaypoint::usePort(const QString &portName)
 {
-    m_choices.setPortName(portName);
     // The current port, taken again as shown, keeps the name the system gave it.
-    const platform::NativeName name = portName == platform::displayName(m_link->portName())
-                                          ? m_link->portName()
-                                          : platform::NativeName(portName);
+    const platform::NativeName name =
+        portName == m_link->shownPortName() ? m_link->portName() : platform::NativeName(portName);
+    // Settings keep text: a name that no text stands for holds for this run only.
+    if (const std::optional<QString> text = name.toText())
+        m_choices.setPortName(*text);
     if (!m_link->isOpen()) {
         m_link->setPortName(name);
         return;
@@ -295,10 +296,9 @@ void frmGarminWaypoint::mnuOpenPort_Click()
     }
     if (!m_link->open()) {
         QString text = tr("The serial port %1 could not be opened.\n\n%2")
-                           .arg(platform::displayName(m_link->portName()), m_link->errorString());
-        const QString advice =
-            ui::portAdvice(platform::displayName(m_link->portName()), m_link->openProblem(),
-                           m_link->openGroup(), presentSerialPorts());
+                           .arg(m_link->shownPortName(), m_link->errorString());
+        const QString advice = ui::portAdvice(m_link->shownPortName(), m_link->openProblem(),
+                                              m_link->openGroup(), presentSerialPorts());
         if (!advice.isEmpty())
             text += QLatin1String("\n\n") + advice;
         m_services.message(this, text);
@@ -413,12 +413,12 @@ void frmGarminWaypoint::portClosed(qint64 unsent, const QString &failure)
                                     "waiting for it to send, and has been closed: the last %n "
                                     "byte(s) did not go out.\n\n%2",
                                     nullptr, int(unsent))
-                                     .arg(platform::displayName(m_link->portName()), failure));
+                                     .arg(m_link->shownPortName(), failure));
     } else if (unsent > 0) {
         m_services.message(this, tr("The serial port %1 was closed before everything had been "
                                     "sent: the last %n byte(s) did not go out.",
                                     nullptr, int(unsent))
-                                     .arg(platform::displayName(m_link->portName())));
+                                     .arg(m_link->shownPortName()));
     }
     // Taken first: what runs may ask for another close.
     const auto next = std::exchange(m_afterPortClosed, {});
