@@ -85,16 +85,20 @@ PortGroup portGroup(const QString &portName)
 #endif
 }
 
+QString serialPortName(const QSerialPortInfo &info)
+{
+#ifdef Q_OS_WIN
+    return info.portName();
+#else
+    return info.systemLocation();
+#endif
+}
+
 QStringList presentSerialPorts()
 {
     QStringList ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-#ifdef Q_OS_WIN
-        ports << info.portName();
-#else
-        ports << info.systemLocation();
-#endif
-    }
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        ports << serialPortName(info);
     ports.sort();
     return ports;
 }

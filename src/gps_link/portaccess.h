@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QSerialPortInfo;
+
 // What a user can do about a serial port that would not open.
 enum class PortProblem
 {
@@ -32,6 +34,10 @@ PortProblem refusalProblem(const QString &portName);
 // The group that may open the port, with the account's standing in it; on Windows, where ports
 // have no groups, an empty name.
 PortGroup portGroup(const QString &portName);
+
+// A listed serial port as it would be given to --port: its device path, or a name such as COM3
+// on Windows.
+QString serialPortName(const QSerialPortInfo &info);
 
 // The serial ports the system lists, as they would be given to --port: device paths, or names
 // such as COM3 on Windows.

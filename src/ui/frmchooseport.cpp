@@ -1,5 +1,7 @@
 #include "ui/frmchooseport.h"
 
+#include "gps_link/portaccess.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -15,16 +17,6 @@ namespace {
 
 // Wide enough for a device path and the start of its description.
 constexpr int listedCharacters = 40;
-
-// As the port would be given to --port: COM3 on Windows, the device path elsewhere.
-QString nameOf(const QSerialPortInfo &info)
-{
-#ifdef Q_OS_WIN
-    return info.portName();
-#else
-    return info.systemLocation();
-#endif
-}
 
 } // namespace
 
@@ -43,9 +35,9 @@ frmChoosePort::frmChoosePort(const QString &currentPort, QWidget *parent)
     m_port->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
     std::sort(ports.begin(), ports.end(),
-              [](const auto &a, const auto &b) { return nameOf(a) < nameOf(b); });
+              [](const auto &a, const auto &b) { return serialPortName(a) < serialPortName(b); });
     for (const QSerialPortInfo &info : ports) {
-        const QString name = nameOf(info);
+        const QString name = serialPortName(info);
         const QString description = info.description();
         m_port->addItem(description.isEmpty() ? name : tr("%1 — %2").arg(name, description), name);
     }
