@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gps_link/drainworker.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
@@ -14,4 +15,6 @@ struct Services
     QString settingsFile = {};
     // Given on the command line, for this run only; empty for the port chosen last.
     platform::NativeName portName = {};
+    // Waits for the port's line to drain; empty for the system's own wait.
+    DrainWorker::Step drainStep = {};
 };
