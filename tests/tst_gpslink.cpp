@@ -2,6 +2,7 @@
 #include "gps_link/portlife.h"
 #include "pseudoterminal.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -38,6 +39,8 @@ private slots:
     void openFailureLeavesThePortClosed_data();
     void openFailureLeavesThePortClosed();
     void hangUpClosesOnceAndReopenWorks();
+    void portNameIsResolvedOnceForOpenAndAdvice_data();
+    void portNameIsResolvedOnceForOpenAndAdvice();
     void refusedPortNamesItsGroup_data();
     void refusedPortNamesItsGroup();
 
@@ -265,6 +268,11 @@ void tst_GpsLink::openFailureLeavesThePortClosed_data()
     QTest::addColumn<QString>("path");
     QTest::newRow("no such port") << QStringLiteral("/nonexistent/ttyS0");
     QTest::newRow("not a port") << QStringLiteral("/dev/null");
+#ifndef Q_OS_WIN
+    // Too long for Qt's lock file: told as missing, never as held or forbidden.
+    QTest::newRow("long path, missing")
+        << QStringLiteral("/nonexistent/") + QString(250, u'p') + QStringLiteral("/ttyS0");
+#endif
 }
 
 void tst_GpsLink::openFailureLeavesThePortClosed()
@@ -298,6 +306,60 @@ void tst_GpsLink::hangUpClosesOnceAndReopenWorks()
     QVERIFY2(link.open(), qPrintable(link.errorString()));
     link.send(example);
     QCOMPARE(m_pty->receive(example.size()), example);
+}
+
+void tst_GpsLink::portNameIsResolvedOnceForOpenAndAdvice_data()
+{
+    // As given; where it is opened (empty: the pseudo-terminal's device); where the system's
+    // checks look for it.
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QString>("location");
+#ifdef Q_OS_WIN
+    QTest::newRow("device name") << "COM3"
+                                 << "COM3"
+                                 << "COM3";
+#else
+    QTest::newRow("short name") << "ttyS0"
+                                << "ttyS0"
+                                << "/dev/ttyS0";
+    QTest::newRow("relative path") << "./gps"
+                                   << "./gps"
+                                   << "./gps";
+    QTest::newRow("parent path") << "../gps"
+                                 << "../gps"
+                                 << "../gps";
+    QTest::newRow("long link to a port") << "long"
+                                         << ""
+                                         << "";
+#endif
+}
+
+void tst_GpsLink::portNameIsResolvedOnceForOpenAndAdvice()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, opened);
+    QFETCH(QString, location);
+    if (given == u"long") {
+        QDir folder(m_dir->path());
+        // Each folder's name fits, the whole path does not fit a lock file's name.
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(folder.mkdir(QString(100, u'd')));
+            QVERIFY(folder.cd(QString(100, u'd')));
+        }
+        given = folder.filePath(QStringLiteral("gps"));
+        QVERIFY(m_pty->linkAs(given));
+        opened = location = QFileInfo(m_portPath).canonicalFilePath();
+    }
+    const ResolvedPort port = resolvePort(given);
+    QCOMPARE(port.openName, opened);
+    QCOMPARE(port.location, location);
+    if (opened.startsWith(u"/dev/pts")) {
+        GpsLink link(given);
+        QVERIFY2(link.open(), qPrintable(link.errorString()));
+        link.send(example);
+        QCOMPARE(m_pty->receive(example.size()), example);
+    }
 }
 
 void tst_GpsLink::refusedPortNamesItsGroup_data()

@@ -110,6 +110,8 @@ private slots:
     void commandLineChoosesThePort();
     void commandLineAnswersWithoutWindowOrLog_data();
     void commandLineAnswersWithoutWindowOrLog();
+    void signalAtStartEndsAsQuit_data();
+    void signalAtStartEndsAsQuit();
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
@@ -1290,6 +1292,10 @@ void tst_MainWindow::commandLineChoosesThePort()
     QVERIFY(parseCommandLine({"pindrel", "--port", "/dev/ttyUSB0"}).portName ==
             QStringLiteral("/dev/ttyUSB0"));
     QVERIFY(parseCommandLine({"pindrel", "--port=COM3"}).portName == QStringLiteral("COM3"));
+    // Taken as the Serial Port window takes a typed name.
+    QVERIFY(parseCommandLine({"pindrel", "--port", " COM3 "}).portName == QStringLiteral("COM3"));
+    QVERIFY(parseCommandLine({"pindrel", "--port", "\tgps\u00e0"}).portName ==
+            QStringLiteral("gps\u00e0"));
     QVERIFY(parseCommandLine({"pindrel", "-style", "fusion", "-reverse"}).run);
 #ifndef Q_OS_WIN
     // A link named in Latin-1 is kept byte for byte.
@@ -1321,8 +1327,13 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
     QTest::newRow("qt option in a form qt would not read")
         << QStringList{"-qwindowtitle=Foo"} << ui::usageErrorStatus
         << "Unknown option 'qwindowtitle'.";
+    // One wording, however the name is missing.
     QTest::newRow("port without name")
-        << QStringList{"--port"} << ui::usageErrorStatus << "Missing value";
+        << QStringList{"--port"} << ui::usageErrorStatus << "--port needs a port's name";
+    QTest::newRow("port with an empty name")
+        << QStringList{"--port="} << ui::usageErrorStatus << "--port needs a port's name";
+    QTest::newRow("port named by spaces")
+        << QStringList{"--port", "  "} << ui::usageErrorStatus << "--port needs a port's name";
 }
 
 void tst_MainWindow::commandLineAnswersWithoutWindowOrLog()
@@ -1355,6 +1366,62 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog()
     QVERIFY2(told.contains(text) && (out + err).size() == told.size(), qPrintable(out + err));
     QVERIFY2(status == 0 || err.contains(u"Usage: pindrel"), qPrintable(err));
     QCOMPARE(logContents(), earlierLog);
+}
+
+void tst_MainWindow::signalAtStartEndsAsQuit_data()
+{
+    QTest::addColumn<int>("number");
+#ifndef Q_OS_WIN
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
+#endif
+}
+
+void tst_MainWindow::signalAtStartEndsAsQuit()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows has no such signals; a console's Ctrl+C is tried by hand");
+#else
+    QFETCH(int, number);
+    m_window.reset();
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Its settings in the test's folder, never the user's.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path());
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(m_dir->path());
+    program.start(qEnvironmentVariable("PINDREL_PROGRAM", QStringLiteral(PINDREL_PROGRAM_PATH)),
+                  {QStringLiteral("--port"), m_portPath});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    // Whether the program holds the signal back, or has a handler for it, as the system sees.
+    const auto signalIs = [&](const char *field) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith(field))
+                return ((line.sliced(qstrlen(field)).trimmed().toULongLong(nullptr, 16) >>
+                         (number - 1)) &
+                        1) != 0;
+        }
+        return false;
+    };
+    // The signal comes the moment the program's own code has begun, long before its window
+    // is up: from then on it is held back until it can be handled.
+    const QDeadlineTimer deadline(10000);
+    bool held = false;
+    while (!held && !signalIs("SigCgt:") && !deadline.hasExpired()) {
+        held = signalIs("SigBlk:");
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    QVERIFY(held);
+    QCOMPARE(::kill(pid_t(program.processId()), number), 0);
+    QVERIFY2(program.waitForFinished(), qPrintable(program.errorString()));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+#endif
 }
 
 QTEST_MAIN(tst_MainWindow)
