@@ -126,7 +126,7 @@ public:
                    ? tr("A scratch copy could not be made in %1.").arg(path())
                    : tr("No scratch folder could be made: %1").arg(m_folder.errorString());
     }
-    QString path() const { return m_folder.filePath(QStringLiteral("settings.ini")); }
+    QString path() const { return m_folder.filePath(m_name); }
 
     bool put(const QByteArray &bytes) const
     {
@@ -139,28 +139,37 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // Starts again from nothing, under a name of its own: QSettings keeps what it has read of
+    // a file, and the error it met there.
+    bool restart()
+    {
+        m_name = QStringLiteral("replaced.ini");
+        return put({});
+    }
+
 private:
     QTemporaryDir m_folder;
+    QString m_name = QStringLiteral("settings.ini");
 };
 
 QString lockProblem(const QLockFile &lock, const QString &lockPath)
 {
     const QString shown = displayName(lockPath);
-    if (lock.error() == QLockFile::LockFailedError) {
-        qint64 process = 0;
-        QString host;
-        QString program;
-        if (lock.getLockInfo(&process, &host, &program) && !program.isEmpty()) {
-            return tr("Its lock file %1 is held by %2 (process %3), which did not let it go.")
-                .arg(shown, program)
-                .arg(process);
-        }
-        return tr("Its lock file %1 is held by another program, which did not let it go.")
-            .arg(shown);
+    qint64 process = 0;
+    QString host;
+    QString program;
+    if (lock.error() == QLockFile::LockFailedError && lock.getLockInfo(&process, &host, &program)) {
+        if (program.isEmpty())
+            return tr("Its lock file %1 is held by another program, which did not let it go.")
+                .arg(shown);
+        return tr("Its lock file %1 is held by %2 (process %3), which did not let it go.")
+            .arg(shown, program)
+            .arg(process);
     }
-    // QLockFile keeps the system's reason to itself: a file made beside it hears it again.
+    // QLockFile keeps the system's reason to itself (a full disk shows as a lock never taken): a
+    // file written beside it hears it again.
     QTemporaryFile probe(QFileInfo(lockPath).absolutePath() + QStringLiteral("/.lock-XXXXXX"));
-    if (!probe.open())
+    if (!probe.open() || probe.write(lockPath.toUtf8()) < 0 || !probe.flush())
         return tr("Its lock file %1 could not be made: %2").arg(shown, probe.errorString());
     return tr("Its lock file %1 could not be made.").arg(shown);
 }
@@ -270,14 +279,15 @@ QString SettingsStore::write(const QString &key, const QVariant &value) const
     const Bytes current = readBytes(m_path);
     if (!current.problem.isEmpty())
         return current.problem;
-    const Scratch scratch;
+    Scratch scratch;
     if (!scratch.isValid() || !scratch.put(current.data))
+        return scratch.problem();
+    // What could not be read was said at the start: it is replaced rather than kept.
+    if (QSettings(scratch.path(), QSettings::IniFormat).status() == QSettings::FormatError &&
+        !scratch.restart())
         return scratch.problem();
     {
         QSettings settings(scratch.path(), QSettings::IniFormat);
-        // What could not be read was said at the start: it is replaced rather than kept.
-        if (settings.status() == QSettings::FormatError)
-            settings.clear();
         settings.setValue(key, value);
         settings.sync();
         if (settings.status() != QSettings::NoError)
