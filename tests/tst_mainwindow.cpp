@@ -37,6 +37,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <future>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -101,6 +102,8 @@ private slots:
     void choosePortRefusesWhatTheSystemCannotTake();
     void settingsFaultsAreToldOnceAndNeverHang_data();
     void settingsFaultsAreToldOnceAndNeverHang();
+    void settingsThatNeverAnswerAreToldAndLeftBehind_data();
+    void settingsThatNeverAnswerAreToldAndLeftBehind();
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
@@ -1133,6 +1136,73 @@ void tst_MainWindow::settingsFaultsAreToldOnceAndNeverHang()
     recreateWindow(m_portPath);
     QCOMPARE(child<QComboBox>("cboLatHemisphere")->currentText(),
              remembered ? QStringLiteral("S") : QStringLiteral("N"));
+}
+
+namespace {
+
+// A file system that does not answer (a lost network share) until the test lets it.
+class StuckStore : public platform::SettingsStore
+{
+public:
+    StuckStore(bool readingSticks, std::shared_future<void> answer)
+        : SettingsStore(QStringLiteral("stuck.conf")), m_readingSticks(readingSticks),
+          m_answer(std::move(answer))
+    {}
+    Contents read() const override
+    {
+        if (m_readingSticks)
+            m_answer.wait();
+        return {};
+    }
+    QString write(const QString &, const QVariant &) const override
+    {
+        m_answer.wait();
+        return {};
+    }
+
+private:
+    bool m_readingSticks;
+    std::shared_future<void> m_answer;
+};
+
+} // namespace
+
+void tst_MainWindow::settingsThatNeverAnswerAreToldAndLeftBehind_data()
+{
+    QTest::addColumn<bool>("readingSticks");
+    // The start waits for the reading, and the choice queues behind it.
+    QTest::newRow("reading") << true;
+    QTest::newRow("writing") << false;
+}
+
+void tst_MainWindow::settingsThatNeverAnswerAreToldAndLeftBehind()
+{
+    QFETCH(bool, readingSticks);
+    using namespace std::chrono_literals;
+    const HangGuard guard("settings that never answer", 30s);
+    std::promise<void> answer;
+    const auto answerAtLast = qScopeGuard([&] { answer.set_value(); });
+    QElapsedTimer clock;
+    clock.start();
+    auto choices = std::make_unique<RememberedChoices>(
+        std::make_shared<StuckStore>(readingSticks, answer.get_future().share()));
+    QVERIFY(clock.elapsed() < (RememberedChoices::readWait + 500ms).count());
+    QStringList told;
+    connect(choices.get(), &RememberedChoices::problem, this,
+            [&](const QString &text) { told << text; });
+    choices->setLatitudeHemisphere(u'S');
+    QCOMPARE(choices->latitudeHemisphere(), u'S');
+    QTRY_COMPARE_WITH_TIMEOUT(told.size(), readingSticks ? 2 : 1,
+                              int((RememberedChoices::writeWait + 1s).count()));
+    for (const QString &text : std::as_const(told))
+        QVERIFY2(text.contains(u"did not answer within") && text.contains(u"stuck.conf"),
+                 qPrintable(text));
+    QVERIFY(!readingSticks || told.first().contains(u"could not read"));
+    QVERIFY(told.last().contains(u"could not remember"));
+    // The end of the program leaves the thread behind rather than wait for it.
+    clock.restart();
+    choices.reset();
+    QVERIFY(clock.elapsed() < (RememberedChoices::endWait + 500ms).count());
 }
 
 void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte_data()

@@ -16,6 +16,9 @@ class SettingsStore
 public:
     // A file of the caller's own.
     explicit SettingsStore(QString filePath);
+    virtual ~SettingsStore() = default;
+    SettingsStore(const SettingsStore &) = default;
+    SettingsStore &operator=(const SettingsStore &) = default;
     // The user's own settings for the application and organisation names of the application
     // object: the registry on Windows, the XDG configuration folder elsewhere.
     static SettingsStore forUser();
@@ -30,14 +33,15 @@ public:
         // Empty when the values were read, or when there were none yet.
         QString problem;
     };
-    Contents read() const;
+    // Virtual so that tests can stand in a file system that does not answer.
+    virtual Contents read() const;
 
     // Keeps every other value: a second program writing its own choice at the same time loses
     // nothing. Returns the reason when the value could not be written, else an empty string.
-    QString write(const QString &key, const QVariant &value) const;
+    virtual QString write(const QString &key, const QVariant &value) const;
 
     // How long a write waits for another program's lock on the file.
-    static constexpr std::chrono::milliseconds lockWait{750};
+    static constexpr std::chrono::milliseconds lockWait{500};
     // Larger than any settings file this program writes: more is not its settings.
     static constexpr qint64 largestFile = 1024 * 1024;
 

@@ -33,11 +33,17 @@ struct RememberedChoices::Channel
 };
 
 RememberedChoices::RememberedChoices(QString settingsFile, QObject *parent)
-    : QObject(parent),
-      m_store(std::make_shared<const platform::SettingsStore>(
-          settingsFile.isEmpty() ? platform::SettingsStore::forUser()
-                                 : platform::SettingsStore(std::move(settingsFile)))),
-      m_channel(std::make_shared<Channel>()), m_thread(new QThread), m_worker(new QObject)
+    : RememberedChoices(std::make_shared<const platform::SettingsStore>(
+                            settingsFile.isEmpty()
+                                ? platform::SettingsStore::forUser()
+                                : platform::SettingsStore(std::move(settingsFile))),
+                        parent)
+{}
+
+RememberedChoices::RememberedChoices(std::shared_ptr<const platform::SettingsStore> store,
+                                     QObject *parent)
+    : QObject(parent), m_store(std::move(store)), m_channel(std::make_shared<Channel>()),
+      m_thread(new QThread), m_worker(new QObject)
 {
     m_channel->owner = this;
     m_thread->setObjectName(QStringLiteral("RememberedChoices"));

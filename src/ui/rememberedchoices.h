@@ -26,6 +26,8 @@ public:
     // An empty file means the user's own settings (the registry on Windows, ~/.config
     // elsewhere); tests give a file of their own.
     explicit RememberedChoices(QString settingsFile = {}, QObject *parent = nullptr);
+    explicit RememberedChoices(std::shared_ptr<const platform::SettingsStore> store,
+                               QObject *parent = nullptr);
     ~RememberedChoices() override;
 
     // The port chosen last, or the first serial port when none has been.
@@ -43,7 +45,7 @@ public:
     // is told; and how long the end of the program waits for a choice still being written.
     static constexpr std::chrono::milliseconds readWait{2000};
     static constexpr std::chrono::milliseconds writeWait{3000};
-    static constexpr std::chrono::milliseconds endWait{800};
+    static constexpr std::chrono::milliseconds endWait{600};
 
 signals:
     // Each at most once a run, from the event loop: why the settings could not be read at the
