@@ -69,7 +69,6 @@ frmChoosePort::frmChoosePort(const QString &currentPort, QWidget *parent)
     connect(m_port, &QComboBox::editTextChanged, this, &frmChoosePort::check);
 
     m_problem->setObjectName(QStringLiteral("lblPortProblem"));
-    m_problem->setWordWrap(true);
     m_problem->hide();
     auto form = new QFormLayout;
     form->addRow(label, m_port);
@@ -87,6 +86,8 @@ void frmChoosePort::check()
     const QString problem = ui::portNameProblem(name);
     m_problem->setText(problem);
     m_problem->setVisible(!problem.isEmpty());
+    // Read out with the line, for those who cannot see the reason under it.
+    m_port->setAccessibleDescription(problem);
     m_ok->setEnabled(!name.isEmpty() && problem.isEmpty());
 }
 
