@@ -107,6 +107,8 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     setWindowIcon(pictures::programIcon());
     createControls();
     createMenus();
+    connect(&m_choices, &RememberedChoices::problem, this,
+            [this](const QString &text) { m_services.message(this, text); });
     connectPort();
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
     resize(minimumSizeHint());
