@@ -9,7 +9,9 @@ config=$2
 holdfile=$3
 work=$4
 
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# Wine's menu builder would copy each shortcut to this machine's own menus, and keeps the
+# install folder as its working folder for a while after the installer has ended.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d
 drive_c=$WINEPREFIX/drive_c
 program_files="$drive_c/Program Files"
 start_menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Pindrel"
@@ -94,7 +96,7 @@ holds_only() {
 }
 
 absent() {
-    [ ! -e "$1" ]
+    [ ! -e "$1" ] || { echo "there: $(find "$1" | tr '\n' ' ')"; return 1; }
 }
 
 same_text() {
@@ -105,6 +107,13 @@ uninstall_all() {
     local folder
     folder=$(registered)
     [ -z "$folder" ] || run_as_typed "$(readme_uninstall "$folder")"
+}
+
+# Each case starts from a prefix with no Pindrel, whatever the case before left.
+reset() {
+    wine reg delete "$key" /f >/dev/null 2>&1
+    wine reg delete 'HKLM\Software\The Pindrel developers' /f >/dev/null 2>&1
+    rm -rf "$program_files/Pindrel" "$start_menu"
 }
 
 # Holds a file as another program would, until release_file.
@@ -159,8 +168,8 @@ check "status 0" test $? -eq 0
 check "complete" complete_in "$program_files/Pindrel"
 check "registered" is_registered_to 'C:\Program Files\Pindrel'
 
+reset
 echo "1. A file that cannot be written: nothing is left written, registered or linked"
-uninstall_all
 mkdir -p "$drive_c/Partial"
 # A file where a folder of the package must go: the files before it are written, then one fails.
 echo mine >"$drive_c/Partial/platforms"
@@ -181,6 +190,7 @@ if [ "$(id -u)" -ne 0 ]; then
     chmod u+w "$drive_c/ReadOnly"
 fi
 
+reset
 echo "2. The registered folder is gone"
 install
 rm -rf "$program_files/Pindrel"
@@ -205,7 +215,9 @@ install
 check "and back: status 0" test $? -eq 0
 check "and back: the folder it moved from is gone" absent "$drive_c/Moved"
 
+reset
 echo "3. The README's silent uninstall leaves nothing"
+install
 run_as_typed "$(readme_uninstall 'C:\Program Files\Pindrel')"
 check "status 0" test $? -eq 0
 check "the folder is gone" absent "$program_files/Pindrel"
@@ -233,6 +245,7 @@ check "then nothing registered" nothing_registered
 check "no shortcuts" no_shortcuts
 check "its folder is gone" absent "$drive_c/Other"
 
+reset
 echo "4. Folders given with /D="
 mkdir -p "$drive_c/Mine"
 echo mine >"$drive_c/Mine/README.txt"
@@ -263,6 +276,7 @@ check "registered" is_registered_to 'C:\My Programs\Pindrel'
 uninstall_all
 check "uninstalled: the folders it made are gone" absent "$drive_c/My Programs"
 
+reset
 echo "5. An upgrade that meets files in use"
 install
 for how in open:README.txt load:Qt6Core.dll; do
