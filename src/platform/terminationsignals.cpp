@@ -92,8 +92,6 @@ TerminationSignals::~TerminationSignals()
         current = nullptr;
     }
     ::SetEvent(ended);
-    ::CloseHandle(ended);
-    ended = nullptr;
 #else
     if (!m_notifier)
         return;
