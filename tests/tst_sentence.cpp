@@ -95,8 +95,12 @@ void tst_Sentence::beyondAscii_data()
         addRow("japanese takes two bytes in 932", "北", "1", "2", "$GPWPL,1,N,2,W,北*97\r\n");
         addRow("second byte a backslash in 932", "表", "1", "2", "$GPWPL,1,N,2,W,表*A3\r\n");
         addRow("outside 932 counts as ?", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*11\r\n");
+        addRow("combining accent outside 932 counts as one ?", "cafe\u0301", "1", "2",
+               "$GPWPL,1,N,2,W,CAFE\u0301*11\r\n");
     } else {
         addRow("latin-1 upper-cased", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*E7\r\n");
+        addRow("combining accent counts as the composed letter", "cafe\u0301", "1", "2",
+               "$GPWPL,1,N,2,W,CAFE\u0301*E7\r\n");
         addRow("sharp s keeps its length", "ß", "1", "2", "$GPWPL,1,N,2,W,ß*B5\r\n");
         addRow("outside latin-1 counts as ?", "北", "1", "2", "$GPWPL,1,N,2,W,北*55\r\n");
     }
