@@ -213,7 +213,10 @@ void tst_Sentence::receiverReadsBack_data()
     row("south and east", "home", "3351.123", u'S', "08412.345", u'E', "",
         "A receiver will store “HOME” at 33° 51.1230′ S, 84° 12.3450′ E.");
     row("all empty", "", "", u'N', "", u'W', "", "A receiver will store no position.",
-        {"The Latitude box is empty", "The Longitude box is empty"});
+        {"The Latitude and Longitude boxes are empty: type ddmm.mmmm and dddmm.mmmm"});
+    row("one box empty", "a", "", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"The Latitude box is empty: type ddmm.mmmm, or use Waypoint → Enter Position."});
     row("no name", "", "3351.123", u'N', "08412.345", u'W', "",
         "A receiver will store a waypoint without a name at 33° 51.1230′ N, 84° 12.3450′ W.");
     row("decimal degrees", "sea", "47.6062", u'N', "-122.3321", u'W', "",

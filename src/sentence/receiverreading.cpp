@@ -56,7 +56,8 @@ CoordinateBox longitudeBox()
 std::optional<double> nmeaDegrees(QStringView field, const CoordinateBox &box, QString &problem)
 {
     if (field.isEmpty()) {
-        problem = tr("The %1 is empty: a receiver stores no position.").arg(box.box);
+        problem = tr("The %1 is empty: type %2, or use Waypoint \u2192 Enter Position.")
+                      .arg(box.box, box.form);
         return std::nullopt;
     }
     bool point = false;
@@ -113,9 +114,9 @@ QString decimalDegreesWarning(QStringView text, const CoordinateBox &box)
     const qsizetype whole = point < 0 ? digits.size() : point;
     if (whole > 2 || std::abs(text.toDouble()) == 0)
         return {};
-    return tr("The %1 reads as 0\u00b0 %2\u2032, near %3: a receiver takes %4 as degrees and "
-              "minutes together. For %5 degrees, use Waypoint \u2192 Enter Position.")
-        .arg(box.box, digits.toString(), box.zeroLine, box.form, text.toString());
+    return tr("The %1 reads as 0\u00b0 %2\u2032, near %3. For %4 degrees, use Waypoint \u2192 "
+              "Enter Position.")
+        .arg(box.box, digits.toString(), box.zeroLine, text.toString());
 }
 
 // The text as the receiver gets it: composed, with "?" for each character that the 8-bit set
@@ -210,9 +211,15 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     QString lonProblem;
     std::optional<double> lat = nmeaDegrees(boxes.latitude, latBox, latProblem);
     std::optional<double> lon = nmeaDegrees(boxes.longitude, lonBox, lonProblem);
-    for (const QString &problem : {latProblem, lonProblem}) {
-        if (!problem.isEmpty())
-            reading.warnings << problem;
+    if (boxes.latitude.isEmpty() && boxes.longitude.isEmpty()) {
+        reading.warnings << tr("The Latitude and Longitude boxes are empty: type %1 and %2, or "
+                               "use Waypoint \u2192 Enter Position.")
+                                .arg(latBox.form, lonBox.form);
+    } else {
+        for (const QString &problem : {latProblem, lonProblem}) {
+            if (!problem.isEmpty())
+                reading.warnings << problem;
+        }
     }
     const std::pair<QStringView, const CoordinateBox *> coordinates[] = {
         {boxes.latitude, &latBox}, {boxes.longitude, &lonBox}};
@@ -251,8 +258,8 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     }
 
     if (!boxes.waypointString.isEmpty() && boxes.waypointString != sentence) {
-        reading.warnings << tr("The Waypoint String was made from other values, and Send and "
-                               "Save send it as it stands: Make String brings it up to date.");
+        reading.warnings << tr("The Waypoint String was made from other values, and goes out "
+                               "as it stands: Make String brings it up to date.");
     }
 
     // The name field ends at the first comma after the hemisphere fields; "?" stands where the
