@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 #include <variant>
 
 namespace position {
@@ -127,19 +128,31 @@ enum class Word
 
 Word word(QStringView w)
 {
-    static constexpr std::pair<const char16_t *, Word> words[] = {
-        {u"n", Word::North},        {u"s", Word::South},       {u"e", Word::East},
-        {u"w", Word::West},         {u"north", Word::North},   {u"south", Word::South},
-        {u"east", Word::East},      {u"west", Word::West},     {u"d", Word::Degree},
-        {u"deg", Word::Degree},     {u"degs", Word::Degree},   {u"degree", Word::Degree},
-        {u"degrees", Word::Degree}, {u"m", Word::Minute},      {u"min", Word::Minute},
-        {u"mins", Word::Minute},    {u"minute", Word::Minute}, {u"minutes", Word::Minute},
-        {u"sec", Word::Second},     {u"secs", Word::Second},   {u"second", Word::Second},
-        {u"seconds", Word::Second}};
-    if (w.size() > 7)
+    static constexpr std::pair<std::string_view, Word> words[] = {
+        {"n", Word::North},        {"s", Word::South},       {"e", Word::East},
+        {"w", Word::West},         {"north", Word::North},   {"south", Word::South},
+        {"east", Word::East},      {"west", Word::West},     {"d", Word::Degree},
+        {"deg", Word::Degree},     {"degs", Word::Degree},   {"degree", Word::Degree},
+        {"degrees", Word::Degree}, {"m", Word::Minute},      {"min", Word::Minute},
+        {"mins", Word::Minute},    {"minute", Word::Minute}, {"minutes", Word::Minute},
+        {"sec", Word::Second},     {"secs", Word::Second},   {"second", Word::Second},
+        {"seconds", Word::Second}};
+    // Read on every key in the Position window: compared as ASCII, without allocating.
+    std::array<char, 7> lower{};
+    if (w.size() > qsizetype(lower.size()))
         return Word::None;
+    for (qsizetype i = 0; i < w.size(); ++i) {
+        const char16_t c = w[i].unicode();
+        if (c >= u'A' && c <= u'Z')
+            lower[i] = char(c - u'A' + 'a');
+        else if (c >= u'a' && c <= u'z')
+            lower[i] = char(c);
+        else
+            return Word::None;
+    }
+    const std::string_view typed(lower.data(), size_t(w.size()));
     for (const auto &[text, meaning] : words) {
-        if (w.compare(QStringView(text), Qt::CaseInsensitive) == 0)
+        if (text == typed)
             return meaning;
     }
     return Word::None;
@@ -527,8 +540,7 @@ QStringView upTo(QStringView text, QStringView stops)
 // The value of a query parameter (after "?" or "&"), up to the next parameter or fragment.
 std::optional<QStringView> parameter(QStringView address, QStringView key)
 {
-    for (qsizetype at = address.indexOf(key, 0, Qt::CaseInsensitive); at > 0;
-         at = address.indexOf(key, at + 1, Qt::CaseInsensitive)) {
+    for (qsizetype at = address.indexOf(key); at > 0; at = address.indexOf(key, at + 1)) {
         const QChar before = address[at - 1];
         if (before == u'?' || before == u'&' || before == u';')
             return upTo(address.sliced(at + key.size()), u"&#;");
