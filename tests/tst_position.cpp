@@ -150,6 +150,8 @@ void tst_Position::forms_data()
     fault("too many digits", QString(100000, u'7'), "too many digits");
     fault("long paste", QString(u"1 "_qs).repeated(50000), "more here than a position");
     fault("long paste of spaces", u"47, "_qs + QString(100000, u' ') + u'x', "“x” is not part");
+    fault("long word, quoted short", QString(100000, u'a'),
+          "“aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa…” is not part of a position.");
     fault("emoji", u"47 😀 122"_qs, "“😀” is not part");
     fault("geo without longitude", u"geo:47.6062"_qs, "does not hold a latitude and a longitude");
     fault("geo not numbers", u"geo:47.6062,west"_qs, "does not hold a latitude and a longitude");

@@ -237,6 +237,11 @@ void tst_Sentence::receiverReadsBack_data()
         "A receiver will store “A” at 0° 1.0000′ N, 0° 2.0000′ W.",
         {"name holds “,”: a receiver keeps only “A”", "near the equator",
          "near the prime meridian"});
+    row("long name shown short", "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz", "1", u'N',
+        "2", u'W', "",
+        "A receiver will store “ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMN…” at 0° 1.0000′ N, 0° "
+        "2.0000′ W.",
+        {"near the equator", "near the prime meridian"});
     row("star in the name", "a*b", "4807.038", u'N', "01131.000", u'E', "",
         "A receiver will drop this sentence.", {"name holds “*”"});
     row("dollar in the name", "a$b", "4807.038", u'N', "01131.000", u'E', "",

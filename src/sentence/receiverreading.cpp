@@ -19,9 +19,15 @@ QString tr(const char *text)
     return QCoreApplication::translate("sentence", text);
 }
 
+// Quoted for a message, and cut short where a paste is long: the words must stay readable, and
+// quick to lay out on every key.
 QString quoted(QStringView text)
 {
-    return u'\u201c' + text.toString() + u'\u201d';
+    constexpr qsizetype longest = 40;
+    if (text.size() <= longest)
+        return u'\u201c' + text.toString() + u'\u201d';
+    const qsizetype cut = text[longest - 1].isHighSurrogate() ? longest - 1 : longest;
+    return u'\u201c' + text.first(cut).toString() + u'\u2026' + u'\u201d';
 }
 
 QString shortest(double value)
