@@ -98,6 +98,12 @@ void tst_Position::forms_data()
     form("map view with a place",
          u"https://www.google.com/maps/place/Seattle/@47.6062,-122.3321,12z/data=!3m1"_qs,
          seattleLat, 'N', seattleLon, 'W');
+    form(
+        "map place beside its view",
+        u"https://www.google.com/maps/place/Space+Needle/@47.6,-122.3,17z/data=!3m1!4b1!4m5!3m4!1s0x0:0x0!8m2!3d47.6062!4d-122.3321"_qs,
+        seattleLat, 'N', seattleLon, 'W');
+    form("address without its scheme", u"maps.google.com/?q=47.6062,-122.3321"_qs, seattleLat, 'N',
+         seattleLon, 'W');
     form("map query", u"https://maps.google.com/?q=47.6062,-122.3321"_qs, seattleLat, 'N',
          seattleLon, 'W');
     form("map query, encoded", u"https://maps.example.com/?hl=en&q=47.6062%2C-122.3321&z=3"_qs,
@@ -157,6 +163,7 @@ void tst_Position::forms_data()
     fault("geo not numbers", u"geo:47.6062,west"_qs, "does not hold a latitude and a longitude");
     fault("geo in another system", u"geo:47,-122;crs=epsg3857"_qs, "not in WGS 84");
     fault("geo beyond 180", u"geo:47,-190"_qs, "beyond 180°");
+    fault("slash without a host", u"47/122"_qs, "“/” is not part of a position");
     fault("address without a position", u"https://example.org/maps?q=Seattle"_qs,
           "holds no position");
 }

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -597,6 +598,14 @@ Reading readAddress(QStringView text)
         if (reading.position)
             return reading;
     }
+    // A place's own position, where the view's centre ("/@") may lie elsewhere.
+    const qsizetype placeLat = text.indexOf(u"!3d");
+    const qsizetype placeLon = text.indexOf(u"!4d");
+    if (placeLat >= 0 && placeLon > placeLat) {
+        if (auto reading = numberPair(upTo(text.sliced(placeLat + 3), u"!/?#"),
+                                      upTo(text.sliced(placeLon + 3), u"!/?#")))
+            return *reading;
+    }
     const qsizetype at = text.indexOf(u"/@");
     if (at >= 0) {
         const QStringView view = upTo(text.sliced(at + 2), u"/?#");
@@ -626,6 +635,22 @@ bool startsWith(QStringView text, QStringView prefix)
     return text.startsWith(prefix, Qt::CaseInsensitive);
 }
 
+// A web address, with or without its scheme: "maps.example.com/?q=..." as well as "https://...".
+// No position has a "/" in it, nor a host name before one.
+bool isAddress(QStringView text)
+{
+    if (startsWith(text, u"http://") || startsWith(text, u"https://") ||
+        startsWith(text, u"www.") || text.indexOf(u"://") > 0)
+        return true;
+    const qsizetype slash = text.indexOf(u'/');
+    if (slash <= 0)
+        return false;
+    const QStringView host = text.first(slash);
+    return host.contains(u'.') &&
+           std::any_of(host.begin(), host.end(), [](QChar c) { return c.isLetter(); }) &&
+           std::none_of(host.begin(), host.end(), [](QChar c) { return c.isSpace(); });
+}
+
 } // namespace
 
 Reading read(QStringView text)
@@ -633,7 +658,7 @@ Reading read(QStringView text)
     text = text.trimmed();
     if (startsWith(text, u"geo:"))
         return readGeo(text);
-    if (startsWith(text, u"http://") || startsWith(text, u"https://") || startsWith(text, u"www."))
+    if (isAddress(text))
         return readAddress(text);
     return readText(text);
 }
