@@ -4,8 +4,6 @@
 
 #include <QDialog>
 
-#include <optional>
-
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,12 +18,10 @@ public:
     // Starts with the clipboard's text when that reads as a position.
     explicit frmEnterPosition(QWidget *parent);
 
-    // What the line reads as, while it reads.
-    std::optional<position::Position> position() const { return m_reading.position; }
-
     void accept() override;
 
 signals:
+    // On OK, in the form a receiver takes.
     void positionChosen(const position::ReceiverForm &form);
 
 private:
