@@ -254,6 +254,11 @@ void tst_Sentence::receiverReadsBack_data()
     row("letter typed in a box", "a", "4807.038n", u'N', "01131.000", u'E', "",
         "A receiver will store no position for “A”.",
         {"Latitude box holds “n”, which a receiver cannot read: it takes ddmm.mmmm"});
+    row("space typed in a box", "a", " 4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"Latitude box holds a space, which a receiver cannot read"});
+    row("minus zero", "a", "-0000.000", u'N', "01131.000", u'E', "",
+        "A receiver will store “A” at 0° 0.0000′ N, 11° 31.0000′ E.");
     row("comma typed in a box", "a", "1,5", u'N', "01131.000", u'E', "",
         "A receiver will store no position for “E”.", {"Latitude box holds “,”"});
     row("minutes of 60", "a", "4860.000", u'N', "01131.000", u'E', "",

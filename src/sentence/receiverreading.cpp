@@ -74,9 +74,10 @@ std::optional<double> nmeaDegrees(QStringView field, const CoordinateBox &box, Q
         const bool mark = c == u'.' && !point;
         if (!(c >= u'0' && c <= u'9') && !sign && !mark) {
             const qsizetype length = c.isHighSurrogate() && i + 1 < field.size() ? 2 : 1;
+            const QString what = c.isSpace() ? tr("a space") : quoted(field.sliced(i, length));
             problem = tr("The %1 holds %2, which a receiver cannot read: it takes %3, digits "
                          "with a decimal point.")
-                          .arg(box.box, quoted(field.sliced(i, length)), box.form);
+                          .arg(box.box, what, box.form);
             return std::nullopt;
         }
         point |= mark;
@@ -238,7 +239,8 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
                                                                                {&lon, &lonBox}};
     for (const auto &[value, box] : signs) {
         const QChar shown = box == &latBox ? boxes.latitudeHemisphere : boxes.longitudeHemisphere;
-        if (!*value || !std::signbit(**value))
+        // Minus zero is still zero, whichever way it is taken.
+        if (!*value || !std::signbit(**value) || **value == 0)
             continue;
         const QChar taken = shown == box->negative ? box->positive : box->negative;
         reading.warnings << tr("The %1 has a minus sign against %2: a receiver takes it as %3.")
