@@ -104,6 +104,8 @@ void tst_Position::forms_data()
         seattleLat, 'N', seattleLon, 'W');
     form("address without its scheme", u"maps.google.com/?q=47.6062,-122.3321"_qs, seattleLat, 'N',
          seattleLon, 'W');
+    form("map centre with a tilde", u"https://www.bing.com/maps?cp=47.6062~-122.3321&lvl=11"_qs,
+         seattleLat, 'N', seattleLon, 'W');
     form("map query", u"https://maps.google.com/?q=47.6062,-122.3321"_qs, seattleLat, 'N',
          seattleLon, 'W');
     form("map query, encoded", u"https://maps.example.com/?hl=en&q=47.6062%2C-122.3321&z=3"_qs,
@@ -145,6 +147,7 @@ void tst_Position::forms_data()
     fault("three coordinates", u"1, 2, 3"_qs, "more than two coordinates");
     fault("three lettered", u"N 1 E 2 N 3"_qs, "more than two coordinates");
     fault("odd count of numbers", u"47 36 122"_qs, "where the latitude ends");
+    fault("two numbers and one letter", u"47.6062 122.3321 W"_qs, "where the latitude ends");
     fault("four numbers in one coordinate", u"47 36 22 1 N, 122 W"_qs, "more numbers than degrees");
     fault("decimal part before minutes", u"47.5 30 N 122 W"_qs, "Only the last number");
     fault("seconds before minutes", u"47° 22\" 36' N, 122 W"_qs, "out of order");

@@ -388,7 +388,7 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
     }
     if (groups == 0)
         return Failure{tr("Type or paste a position, such as 47.6062, -122.3321.")};
-    if (groups == 1 && found[0].count > 1 && found[0].letter == 0) {
+    if (groups == 1 && found[0].count > 1) {
         return Failure{tr("There is no telling where the latitude ends and the longitude "
                           "begins: put a comma between them.")};
     }
@@ -587,6 +587,14 @@ Reading readAddress(QStringView text)
     if (lat && lon) {
         if (auto reading = numberPair(*lat, *lon))
             return *reading;
+    }
+    // Bing's centre: "cp=47.6062~-122.3321".
+    if (const auto centre = parameter(text, u"cp=")) {
+        const qsizetype tilde = centre->indexOf(u'~');
+        if (tilde > 0) {
+            if (auto reading = numberPair(centre->first(tilde), centre->sliced(tilde + 1)))
+                return *reading;
+        }
     }
     for (const QStringView key : {u"q=", u"query=", u"ll=", u"center=", u"destination="}) {
         const auto value = parameter(text, key);
