@@ -58,7 +58,6 @@ struct Coordinate
     std::array<int, 6> marks{};
     int count = 0;
     char16_t letter = 0;
-    bool letterFirst = false;
     bool empty() const { return count == 0 && letter == 0; }
 };
 
@@ -252,7 +251,7 @@ private:
             if (i == m_text.size() || !(isDigit(m_text[i]) || m_text[i] == u'.'))
                 return Failure{tr("A sign stands without its number.")};
         }
-        std::array<char, maxNumberLength + 1> digits;
+        std::array<char, maxNumberLength> digits;
         int length = 0;
         bool point = false;
         bool anyDigit = false;
@@ -303,7 +302,7 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
 {
     std::array<Coordinate, 3> found;
     int g = 0;
-    bool lettersLead = tokens.count() > 0 && tokens[0].kind == Kind::Letter;
+    const bool lettersLead = tokens.count() > 0 && tokens[0].kind == Kind::Letter;
     bool anyMark = false;
     bool split = false;
     const auto next = [&]() -> bool {
@@ -333,7 +332,6 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
                 if (!c->empty() && !next())
                     return tooMany;
                 found[g].letter = t.letter;
-                found[g].letterFirst = true;
             } else if (c->count > 0 && c->letter == 0) {
                 c->letter = t.letter;
                 if (!next())
@@ -345,7 +343,6 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
                 if (!c->empty() && !next())
                     return tooMany;
                 found[g].letter = t.letter;
-                found[g].letterFirst = true;
             }
             break;
         case Kind::Number: {
