@@ -106,6 +106,8 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     setWindowIcon(pictures::programIcon());
     createControls();
     createMenus();
+    connect(&m_choices, &RememberedChoices::problem, this,
+            [this](const QString &text) { m_services.message(this, text); });
     // Queued: the box is shown only after the failing port has been closed and its error has
     // stopped, never while it is still raising errors underneath.
     connect(
