@@ -1,0 +1,97 @@
+#include "waypoint_file/receivernames.h"
+
+#include "sentence/waypointsentence.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace waypointfile {
+
+namespace {
+
+// What an unnamed waypoint is called, numbered like any other name that repeats.
+const QString unnamed = QStringLiteral("WPT");
+
+bool reserved(QChar c)
+{
+    constexpr char16_t nmeaReserved[] = u"$*,!\\^~";
+    return c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator ||
+           std::u16string_view(nmeaReserved).find(c.unicode()) != std::u16string_view::npos;
+}
+
+QString sentenceFor(const QString &name, const position::ReceiverForm &form)
+{
+    return *sentence::makeWaypointString(name, form.latitude, form.longitude,
+                                         form.latitudeHemisphere, form.longitudeHemisphere);
+}
+
+// Cuts without splitting a surrogate pair.
+QString cut(const QString &name, qsizetype length)
+{
+    if (name.size() <= length)
+        return name;
+    if (length > 0 && name[length - 1].isHighSurrogate())
+        --length;
+    return name.first(length);
+}
+
+} // namespace
+
+QString cleanName(QStringView name)
+{
+    QString kept;
+    kept.reserve(name.size());
+    for (const QChar c : name) {
+        if (!reserved(c))
+            kept.append(c);
+    }
+    return sentence::toUpperKeepingLength(kept.trimmed());
+}
+
+QList<ReceiverWaypoint> receiverWaypoints(const QList<QString> &names,
+                                          const QList<position::Position> &positions,
+                                          int nameLength)
+{
+    QList<ReceiverWaypoint> waypoints;
+    waypoints.reserve(positions.size());
+    QSet<QString> taken;
+    // The next number to try for each name that repeats, so that a thousand unnamed waypoints
+    // are numbered without trying each number again.
+    QHash<QString, int> nextNumber;
+    for (qsizetype i = 0; i < positions.size(); ++i) {
+        const position::ReceiverForm form = position::receiverForm(positions[i]);
+        const qsizetype room = longestSentence - sentenceFor(QString(), form).size();
+        const qsizetype limit =
+            nameLength == wholeNames ? room : std::min<qsizetype>(nameLength, room);
+        QString clean = cleanName(i < names.size() ? names[i] : QString());
+        if (clean.isEmpty())
+            clean = unnamed;
+        ReceiverWaypoint waypoint;
+        waypoint.cutToFit = clean.size() > room && (nameLength == wholeNames || nameLength > room);
+        const QString base = cut(clean, limit).trimmed();
+        QString name = base;
+        if (taken.contains(name)) {
+            int &n = nextNumber[base];
+            n = std::max(n, 2);
+            for (;; ++n) {
+                const QString number = QString::number(n);
+                // A name too short for any number stays as it is: the user can rename it.
+                if (number.size() > limit)
+                    break;
+                const QString numbered = cut(base, limit - number.size()) + number;
+                if (!taken.contains(numbered)) {
+                    name = numbered;
+                    break;
+                }
+            }
+        }
+        taken.insert(name);
+        waypoint.name = name;
+        waypoint.sentence = sentenceFor(name, form);
+        waypoints.append(std::move(waypoint));
+    }
+    return waypoints;
+}
+
+} // namespace waypointfile
