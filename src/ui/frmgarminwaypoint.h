@@ -14,6 +14,7 @@ class GpsLink;
 class QAction;
 class QComboBox;
 class frmWaypointAbout;
+class frmWaypointFile;
 class frmWaypointHelp;
 class QLabel;
 class QLineEdit;
@@ -41,6 +42,10 @@ public:
     // when it has closed, in the order made.
     void closePortThen(std::function<void()> next);
 
+    // Shows the waypoints of a GPX, CSV or NMEA file in a window of their own, ready to send;
+    // raises that window when the file is open already.
+    void openWaypointFile(const QString &filePath);
+
 public slots:
     void mnuChoosePort_Click();
     void mnuOpenPort_Click();
@@ -49,6 +54,7 @@ public slots:
     void mnuMakeString_Click();
     void mnuSendString_Click();
     void mnuSave_Click();
+    void mnuSendFile_Click();
     void mnuQuit_Click();
     // As Quit, and the Help and About windows close too: the program ends.
     void endProgram();
@@ -58,6 +64,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     // Sizes follow the font, so a desktop font changed at run time is followed too.
     void changeEvent(QEvent *event) override;
+    // A file of waypoints dropped on the window opens as Send File opens it.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -66,6 +75,8 @@ private:
 
     void portClosed(qint64 unsent, const QString &failure);
     void quit(bool everyWindow);
+    // Stops the sends of waypoint files before their next waypoint, and tells what was not sent.
+    void stopWaypointSends();
     // Moves the link to the port: an open port is closed as Quit closes it, and the new one
     // opened in its place.
     void usePort(const QString &portName);
@@ -78,6 +89,7 @@ private:
     // At most one of each; they outlive this window, so it only watches them.
     QPointer<frmWaypointHelp> m_help;
     QPointer<frmWaypointAbout> m_about;
+    std::vector<QPointer<frmWaypointFile>> m_waypointFiles;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
@@ -100,4 +112,5 @@ private:
     QAction *mnuMakeString = nullptr;
     QAction *mnuSendString = nullptr;
     QAction *mnuSave = nullptr;
+    QAction *mnuSendFile = nullptr;
 };

@@ -39,14 +39,19 @@ bool enterDocumentsFolder(const Services &services)
 
 } // namespace
 
-int runProgram(Services services, WorkFolder folder)
+int runProgram(Services services, WorkFolder folder, const QString &waypointFile)
 {
+    // Named from where the program was started, before it moves to its work folder.
+    const QString waypointPath =
+        waypointFile.isEmpty() ? QString() : QDir::current().absoluteFilePath(waypointFile);
     if (folder == WorkFolder::Documents && !enterDocumentsFolder(services))
         return EXIT_FAILURE;
     frmGarminWaypoint window(std::move(services));
     if (!window.Form_Load())
         return EXIT_FAILURE;
     window.show();
+    if (!waypointPath.isEmpty())
+        window.openWaypointFile(waypointPath);
     // A logout, a kill or a closed terminal ends the program as Quit does, its Help and About
     // windows included.
     platform::TerminationSignals termination;

@@ -27,7 +27,16 @@ public:
     QChar longitudeHemisphere() const;
     void setLongitudeHemisphere(QChar letter);
 
+    // How long the names of waypoints from a file may be: 1 to 20, or 0 for whole names; 6
+    // until the user chooses.
+    int waypointNameLength() const;
+    void setWaypointNameLength(int length);
+    // The pause between waypoints sent from a file, 0 to 5000 ms; 500 until the user chooses.
+    int waypointPauseMs() const;
+    void setWaypointPauseMs(int ms);
+
 private:
+    int storedNumber(const QString &key, int fallback, int lowest, int highest) const;
     QChar storedLetter(const QString &key, QChar fallback, QChar other) const;
     void write(const QString &key, const QString &value) const;
     std::unique_ptr<QSettings> settings() const;
