@@ -670,6 +670,8 @@ void tst_MainWindow::sendDeliversTheBytesItsChecksumCovers_data()
     } else {
         QTest::newRow("latin-1") << "café" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n")
                                  << QByteArray();
+        QTest::newRow("combining accent sent composed")
+            << "cafe\u0301" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n") << QByteArray();
         QTest::newRow("beyond latin-1")
             << "北" << QByteArray("$GPWPL,1,N,2,W,?*55\r\n") << QByteArray();
     }

@@ -51,11 +51,17 @@ void tst_Platform::eightBit_data()
         QTest::newRow("japanese in 932")
             << QStringLiteral("北表ｱ") << QByteArray("\x96\x6b\x95\x5c\xb1");
         QTest::newRow("accent outside 932") << QStringLiteral("é") << QByteArray("?");
+        QTest::newRow("combining accent outside 932, one ?")
+            << QStringLiteral("e\u0301") << QByteArray("?");
     } else {
         QTest::newRow("top of latin-1") << QStringLiteral("é\u00ff") << QByteArray("\xe9\xff");
+        QTest::newRow("combining accent composed")
+            << QStringLiteral("cafe\u0301 y\u0308") << QByteArray("caf\xe9 \xff");
     }
     if (eightBitCodePage() == 1252)
         QTest::newRow("euro sign in 1252") << QStringLiteral("€") << QByteArray("\x80");
+    QTest::newRow("combining mark without a composed form")
+        << QStringLiteral("q\u0301") << QByteArray("q?");
     QTest::newRow("just past latin-1") << QStringLiteral("a\u0100b") << QByteArray("a?b");
     QTest::newRow("surrogate pair is one character") << QStringLiteral("a😀b") << QByteArray("a?b");
     QTest::newRow("lone high surrogate") << QString(QChar(0xd83d)) + u'x' << QByteArray("?x");
