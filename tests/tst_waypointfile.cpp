@@ -95,9 +95,8 @@ void tst_WaypointFile::filesGiveRowsAndReasons_data()
     QTest::newRow("gpx 1.1: waypoints, then route points in order, no track points")
         << trip << QStringList{"Trailhead", "Lake", "Bridge", ""} << QList<qint64>{3, 4, 6, 7}
         << QStringList{} << "";
-    QTest::newRow("gpx 1.0")
-        << gpx("<wpt lat=\"1.5\" lon=\"2.5\"><name>Old</name></wpt>\n", "1.0")
-        << QStringList{"Old"} << QList<qint64>{3} << QStringList{} << "";
+    QTest::newRow("gpx 1.0") << gpx("<wpt lat=\"1.5\" lon=\"2.5\"><name>Old</name></wpt>\n", "1.0")
+                             << QStringList{"Old"} << QList<qint64>{3} << QStringList{} << "";
     QTest::newRow("gpx: a latitude off the earth is left out, the rest kept")
         << gpx("<wpt lat=\"95\" lon=\"10\"><name>Far</name></wpt>\n"
                "<wpt lat=\"45\" lon=\"10\"><name>Near</name></wpt>\n"
@@ -161,8 +160,8 @@ void tst_WaypointFile::filesGiveRowsAndReasons_data()
         << QByteArray("name,lat,lon\r\nHome,47.5,-122.25\r\nCamp,-1.25,2.5\r\n")
         << QStringList{"Home", "Camp"} << QList<qint64>{2, 3} << QStringList{} << "";
     QTest::newRow("csv with semicolons, columns in another order, a header in capitals")
-        << QByteArray("Longitude;Notes;NAME;Latitude\n-122.25;x;Home;47.5\n")
-        << QStringList{"Home"} << QList<qint64>{2} << QStringList{} << "";
+        << QByteArray("Longitude;Notes;NAME;Latitude\n-122.25;x;Home;47.5\n") << QStringList{"Home"}
+        << QList<qint64>{2} << QStringList{} << "";
     QTest::newRow("csv with tabs and one position column")
         << QByteArray("position\tname\n47.5, -122.25\tHome\n") << QStringList{"Home"}
         << QList<qint64>{2} << QStringList{} << "";
@@ -171,8 +170,8 @@ void tst_WaypointFile::filesGiveRowsAndReasons_data()
         << QStringList{"Bob's \"big\", camp\nsite", "x"} << QList<qint64>{2, 4} << QStringList{}
         << "";
     QTest::newRow("csv rows without a position left out with their line")
-        << QByteArray("name,lng,lat\nA,10,20\nB,,\nC,10,95\n\nD,11,21\n")
-        << QStringList{"A", "D"} << QList<qint64>{2, 6} << QStringList{"3: ", "4: "} << "";
+        << QByteArray("name,lng,lat\nA,10,20\nB,,\nC,10,95\n\nD,11,21\n") << QStringList{"A", "D"}
+        << QList<qint64>{2, 6} << QStringList{"3: ", "4: "} << "";
     QTest::newRow("csv without a usable header")
         << QByteArray("Home,47.5,-122.25\nCamp,1,2\n") << QStringList{} << QList<qint64>{}
         << QStringList{} << "must name the columns";
@@ -202,7 +201,8 @@ void tst_WaypointFile::filesGiveRowsAndReasons()
         const QString told =
             QString::number(file.leftOut[i].line) + QLatin1String(": ") + file.leftOut[i].reason;
         QVERIFY2(told.startsWith(leftOut[i].section(u' ', 0, 0)) &&
-                     told.contains(leftOut[i].section(u' ', 1)) && !file.leftOut[i].reason.isEmpty(),
+                     told.contains(leftOut[i].section(u' ', 1)) &&
+                     !file.leftOut[i].reason.isEmpty(),
                  qPrintable(told));
     }
 }
@@ -215,10 +215,11 @@ void tst_WaypointFile::positionsAreReadExactly_data()
     QTest::newRow("gpx") << gpx("<wpt lat=\" -33.8568 \" lon=\"151.2153\"/>\n") << -33.8568
                          << 151.2153;
     QTest::newRow("nmea south and east")
-        << withChecksum("$GPWPL,3351.408,S,15112.918,E,OPERA") + "\r\n" << -(33 + 51.408 / 60)
-        << (151 + 12.918 / 60);
+        << withChecksum("$GPWPL,3351.408,S,15112.918,E,OPERA") + "\r\n"
+        << -(33 + 51.408 / 60) << (151 + 12.918 / 60);
     QTest::newRow("nmea north and west")
-        << withChecksum("$IIWPL,0000.600,N,00001.200,W,ZERO") + "\r\n" << 0.01 << -0.02;
+        << withChecksum("$IIWPL,0000.600,N,00001.200,W,ZERO") + "\r\n"
+        << 0.01 << -0.02;
     QTest::newRow("csv") << QByteArray("lat,lon\n-33.8568,151.2153\n") << -33.8568 << 151.2153;
 }
 
@@ -253,16 +254,15 @@ void tst_WaypointFile::namesReceiversKeep_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<int>("length");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("cut to six and upper-cased") << QStringList{"Trailhead"} << 6
-                                                << QStringList{"TRAILH"};
+    QTest::newRow("cut to six and upper-cased")
+        << QStringList{"Trailhead"} << 6 << QStringList{"TRAILH"};
     QTest::newRow("names cut alike are numbered")
         << QStringList{"Trailhead", "Trailhouse", "trail hut", "Trailhead"} << 6
         << QStringList{"TRAILH", "TRAIL2", "TRAIL", "TRAIL3"};
     QTest::newRow("a number never takes a name that comes later")
         << QStringList{"CAMP", "CAMP", "CAMP2"} << 6 << QStringList{"CAMP", "CAMP2", "CAMP3"};
     QTest::newRow("characters NMEA reserves are dropped")
-        << QStringList{"a,b*c$d!e\\f^g~h"} << waypointfile::wholeNames
-        << QStringList{"ABCDEFGH"};
+        << QStringList{"a,b*c$d!e\\f^g~h"} << waypointfile::wholeNames << QStringList{"ABCDEFGH"};
     QTest::newRow("control characters and line ends are dropped")
         << QStringList{"x\ty\r\nz\x7f"} << 6 << QStringList{"XYZ"};
     QTest::newRow("never empty") << QStringList{"", "  ", "$*,"} << 6
@@ -330,7 +330,8 @@ void tst_WaypointFile::pauseBeginsWhenTheWireIsFree()
     sender.start(sentences, 500);
     QCOMPARE(link.sent, QList<QByteArray>{sentences[0]});
     QCOMPARE(waits.size(), 1);
-    QVERIFY2(waits[0] >= 1000 + GpsLink::transmitMs(40) + 500, qPrintable(QString::number(waits[0])));
+    QVERIFY2(waits[0] >= 1000 + GpsLink::transmitMs(40) + 500,
+             qPrintable(QString::number(waits[0])));
     // Nothing more goes until the wait is over.
     QTest::qWait(50);
     QCOMPARE(link.sent.size(), 1);

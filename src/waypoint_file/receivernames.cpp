@@ -72,14 +72,20 @@ QList<ReceiverWaypoint> receiverWaypoints(const QList<QString> &names,
         const QString base = cut(clean, limit).trimmed();
         QString name = base;
         if (taken.contains(name)) {
-            int &n = nextNumber[base];
+            // A name that ends in a number goes on with that series: CAMP2 taken gives CAMP3.
+            QString stem = base;
+            while (!stem.isEmpty() && stem.back().isDigit() && stem.back().unicode() <= '9')
+                stem.chop(1);
+            if (stem.isEmpty())
+                stem = base;
+            int &n = nextNumber[stem];
             n = std::max(n, 2);
             for (;; ++n) {
                 const QString number = QString::number(n);
                 // A name too short for any number stays as it is: the user can rename it.
                 if (number.size() > limit)
                     break;
-                const QString numbered = cut(base, limit - number.size()) + number;
+                const QString numbered = cut(stem, limit - number.size()).trimmed() + number;
                 if (!taken.contains(numbered)) {
                     name = numbered;
                     break;
