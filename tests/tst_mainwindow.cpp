@@ -1211,8 +1211,8 @@ void tst_MainWindow::commandLineChoosesThePort()
     QVERIFY(parseCommandLine({"pindrel", "--port", "COM3"}).waypointFile.isEmpty());
 #ifndef Q_OS_WIN
     // A file is named as the system spells it, UTF-8 here.
-    QCOMPARE(ui::parseCommandLine({QStringLiteral("pindrel"),
-                                   platform::NativeName::fromNative("caf\xc3\xa9.gpx")})
+    QCOMPARE(ui::parseCommandLine(
+                 {QStringLiteral("pindrel"), platform::NativeName::fromNative("caf\xc3\xa9.gpx")})
                  .waypointFile,
              QFile::decodeName("caf\xc3\xa9.gpx"));
 #endif

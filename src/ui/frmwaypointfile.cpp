@@ -203,7 +203,7 @@ void frmWaypointFile::createControls()
 
 bool frmWaypointFile::isReading() const
 {
-    return m_thread->isRunning();
+    return !m_readingDone;
 }
 
 bool frmWaypointFile::isSending() const
@@ -244,6 +244,7 @@ void frmWaypointFile::showProgress()
 
 void frmWaypointFile::readingDone()
 {
+    m_readingDone = true;
     m_progressTimer->stop();
     setBusy(false);
     waypointfile::FileWaypoints &file = m_reading->result;
@@ -264,8 +265,12 @@ void frmWaypointFile::readingDone()
     m_model->setWaypoints(std::move(file.waypoints), m_nameLength->value());
     if (file.leftOutCount > 0) {
         QStringList told;
-        for (qsizetype i = 0; i < std::min(leftOutNamed, file.leftOut.size()); ++i)
-            told << tr("Line %1: %2.").arg(file.leftOut[i].line).arg(file.leftOut[i].reason);
+        for (qsizetype i = 0; i < std::min(leftOutNamed, file.leftOut.size()); ++i) {
+            QString reason = file.leftOut[i].reason;
+            if (!reason.endsWith(u'.'))
+                reason += u'.';
+            told << tr("Line %1: %2").arg(file.leftOut[i].line).arg(reason);
+        }
         if (file.leftOutCount > leftOutNamed)
             told << tr("And %n more.", nullptr, int(file.leftOutCount - leftOutNamed));
         m_leftOut->setText(

@@ -34,6 +34,7 @@ public:
     ~frmWaypointFile() override;
 
     QString filePath() const { return m_filePath; }
+    // From the start until what was read is shown, or told.
     bool isReading() const;
     bool isSending() const;
     // Stops a send before its next sentence; what has been handed over still goes out. Returns
@@ -74,6 +75,8 @@ private:
     waypointfile::PacedSender *m_sender;
     std::shared_ptr<Reading> m_reading;
     QThread *m_thread = nullptr;
+    // Until the thread's result has been taken in.
+    bool m_readingDone = false;
     QTimer *m_progressTimer;
 
     WaypointListModel *m_model;
