@@ -412,8 +412,10 @@ void tst_MainWindow::menus_data()
                                             "&Quit"};
     QTest::newRow("waypoint") << "mnuWaypoint"
                               << "&Waypoint"
-                              << QStringList{"mnuMakeString", "mnuSendString", "mnuSave"}
-                              << QStringList{"&Make String", "&Send String", "&Save String"};
+                              << QStringList{"mnuMakeString", "mnuSendString", "mnuSave",
+                                             "mnuSendFile"}
+                              << QStringList{"&Make String", "&Send String", "&Save String",
+                                             "Send &File..."};
 }
 
 void tst_MainWindow::menus()
