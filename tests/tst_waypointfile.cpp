@@ -286,7 +286,8 @@ void tst_WaypointFile::namesReceiversKeep()
     QFETCH(int, length);
     QFETCH(QStringList, expected);
     const QList<position::Position> positions(names.size(), position::Position{47.5, -122.25});
-    const auto waypoints = waypointfile::receiverWaypoints(names, positions, length);
+    const auto waypoints =
+        waypointfile::receiverWaypoints(names, waypointfile::receiverForms(positions), length);
     QStringList got;
     for (const auto &waypoint : waypoints) {
         got << waypoint.name;
@@ -302,8 +303,9 @@ void tst_WaypointFile::everySentenceKeepsTo82Characters()
 {
     const QString huge(1 << 20, u'q');
     const QList<position::Position> positions{{-89.99999, -179.99999}, {1, 1}, {1, 1}};
+    const auto forms = waypointfile::receiverForms(positions);
     const auto waypoints = waypointfile::receiverWaypoints({huge, huge, QStringLiteral("short")},
-                                                           positions, waypointfile::wholeNames);
+                                                           forms, waypointfile::wholeNames);
     QCOMPARE(waypoints.size(), 3);
     QCOMPARE(waypoints[0].sentence.size(), waypointfile::longestSentence);
     QVERIFY(waypoints[0].cutToFit);
@@ -313,7 +315,7 @@ void tst_WaypointFile::everySentenceKeepsTo82Characters()
     QVERIFY(waypoints[1].name != waypoints[0].name && waypoints[1].name.endsWith(u'2'));
     QVERIFY(!waypoints[2].cutToFit);
     // A length of twenty always fits: nothing is cut further.
-    const auto twenty = waypointfile::receiverWaypoints({huge}, {positions[0]}, 20);
+    const auto twenty = waypointfile::receiverWaypoints({huge}, {forms[0]}, 20);
     QCOMPARE(twenty[0].name.size(), 20);
     QVERIFY(!twenty[0].cutToFit);
 }

@@ -47,7 +47,9 @@ struct frmWaypointFile::Reading
 {
     waypointfile::ReadingControl control;
     qint64 size = 0;
+    int nameLength = waypointfile::defaultNameLength;
     waypointfile::FileWaypoints result;
+    WaypointListModel::Rows rows;
 };
 
 // The program's link, as the paced sender sees it.
@@ -88,6 +90,7 @@ frmWaypointFile::frmWaypointFile(const QString &filePath, GpsLink &link, Waypoin
     // Read on a thread of its own, so that a file of any size leaves the window painting and
     // the Cancel button working.
     m_reading->size = QFileInfo(filePath).size();
+    m_reading->nameLength = m_nameLength->value();
     m_thread = QThread::create([reading = m_reading, filePath] {
         QFile file(filePath);
         if (!file.open(QIODevice::ReadOnly)) {
@@ -97,6 +100,10 @@ frmWaypointFile::frmWaypointFile(const QString &filePath, GpsLink &link, Waypoin
             return;
         }
         reading->result = waypointfile::read(file, reading->control);
+        if (reading->result.error.isEmpty() && !reading->result.cancelled) {
+            reading->rows = WaypointListModel::prepare(std::exchange(reading->result.waypoints, {}),
+                                                       reading->nameLength);
+        }
     });
     m_thread->setParent(this);
     connect(m_thread, &QThread::finished, this, &frmWaypointFile::readingDone);
@@ -262,7 +269,10 @@ void frmWaypointFile::readingDone()
         close();
         return;
     }
-    m_model->setWaypoints(std::move(file.waypoints), m_nameLength->value());
+    m_model->setRows(std::exchange(m_reading->rows, {}));
+    // Changed while the file was read: the names follow.
+    if (m_nameLength->value() != m_reading->nameLength)
+        m_model->setNameLength(m_nameLength->value());
     if (file.leftOutCount > 0) {
         QStringList told;
         for (qsizetype i = 0; i < std::min(leftOutNamed, file.leftOut.size()); ++i) {

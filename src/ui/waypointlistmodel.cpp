@@ -4,44 +4,50 @@
 
 WaypointListModel::WaypointListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-void WaypointListModel::setWaypoints(QList<waypointfile::FileWaypoint> waypoints, int nameLength)
+WaypointListModel::Rows WaypointListModel::prepare(QList<waypointfile::FileWaypoint> waypoints,
+                                                   int nameLength)
+{
+    Rows rows;
+    rows.names.reserve(waypoints.size());
+    rows.positions.reserve(waypoints.size());
+    rows.lines.reserve(waypoints.size());
+    for (waypointfile::FileWaypoint &waypoint : waypoints) {
+        rows.names.append(std::move(waypoint.name));
+        rows.positions.append(waypoint.position);
+        rows.lines.append(waypoint.line);
+    }
+    rows.forms = waypointfile::receiverForms(rows.positions);
+    rows.nameLength = nameLength;
+    rows.sent = waypointfile::receiverWaypoints(rows.names, rows.forms, nameLength);
+    return rows;
+}
+
+void WaypointListModel::setRows(Rows rows)
 {
     beginResetModel();
-    m_names.clear();
-    m_positions.clear();
-    m_lines.clear();
-    m_names.reserve(waypoints.size());
-    m_positions.reserve(waypoints.size());
-    m_lines.reserve(waypoints.size());
-    for (waypointfile::FileWaypoint &waypoint : waypoints) {
-        m_names.append(std::move(waypoint.name));
-        m_positions.append(waypoint.position);
-        m_lines.append(waypoint.line);
-    }
-    m_ticked = QList<bool>(m_positions.size(), true);
-    m_tickedCount = m_positions.size();
-    m_nameLength = nameLength;
-    deriveNames();
+    m_rows = std::move(rows);
+    m_ticked = QList<bool>(m_rows.sent.size(), true);
+    m_tickedCount = m_rows.sent.size();
     endResetModel();
     emit tickedCountChanged(m_tickedCount);
 }
 
 void WaypointListModel::setNameLength(int nameLength)
 {
-    m_nameLength = nameLength;
+    m_rows.nameLength = nameLength;
     deriveNames();
-    if (!m_sent.isEmpty())
+    if (!m_rows.sent.isEmpty())
         emit dataChanged(index(0, NameColumn), index(rowCount() - 1, NoteColumn));
 }
 
 void WaypointListModel::deriveNames()
 {
-    m_sent = waypointfile::receiverWaypoints(m_names, m_positions, m_nameLength);
+    m_rows.sent = waypointfile::receiverWaypoints(m_rows.names, m_rows.forms, m_rows.nameLength);
 }
 
 int WaypointListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_sent.size());
+    return parent.isValid() ? 0 : int(m_rows.sent.size());
 }
 
 int WaypointListModel::columnCount(const QModelIndex &parent) const
@@ -54,7 +60,7 @@ QVariant WaypointListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return {};
     const int row = index.row();
-    const waypointfile::ReceiverWaypoint &sent = m_sent.at(row);
+    const waypointfile::ReceiverWaypoint &sent = m_rows.sent.at(row);
     if (role == Qt::CheckStateRole && index.column() == NameColumn)
         return m_ticked.at(row) ? Qt::Checked : Qt::Unchecked;
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
@@ -63,12 +69,12 @@ QVariant WaypointListModel::data(const QModelIndex &index, int role) const
     case NameColumn:
         return sent.name;
     case PositionColumn:
-        return position::degreesAndMinutes(m_positions.at(row));
+        return position::degreesAndMinutes(m_rows.positions.at(row));
     case SentenceColumn:
         return sent.sentence.chopped(2);
     case NoteColumn:
-        return sent.cutToFit ? tr("Line %1; name cut to fit the sentence").arg(m_lines.at(row))
-                             : tr("Line %1").arg(m_lines.at(row));
+        return sent.cutToFit ? tr("Line %1; name cut to fit the sentence").arg(m_rows.lines.at(row))
+                             : tr("Line %1").arg(m_rows.lines.at(row));
     default:
         return {};
     }
@@ -91,7 +97,7 @@ bool WaypointListModel::setData(const QModelIndex &index, const QVariant &value,
     }
     if (role != Qt::EditRole)
         return false;
-    m_names[row] = value.toString();
+    m_rows.names[row] = value.toString();
     // Another row may have to give way to the new name, or may take back its own.
     deriveNames();
     emit dataChanged(this->index(0, NameColumn), this->index(rowCount() - 1, NoteColumn));
@@ -130,9 +136,9 @@ QList<QByteArray> WaypointListModel::tickedSentences() const
 {
     QList<QByteArray> sentences;
     sentences.reserve(m_tickedCount);
-    for (qsizetype row = 0; row < m_sent.size(); ++row) {
+    for (qsizetype row = 0; row < m_rows.sent.size(); ++row) {
         if (m_ticked.at(row))
-            sentences.append(platform::toEightBit(m_sent.at(row).sentence));
+            sentences.append(platform::toEightBit(m_rows.sent.at(row).sentence));
     }
     return sentences;
 }

@@ -24,10 +24,27 @@ public:
         ColumnCount
     };
 
+    // The rows with their names and sentences worked out: made on any thread, so that a large
+    // file costs the window nothing.
+    struct Rows
+    {
+        QList<QString> names;
+        QList<position::Position> positions;
+        QList<position::ReceiverForm> forms;
+        QList<qint64> lines;
+        QList<waypointfile::ReceiverWaypoint> sent;
+        int nameLength = waypointfile::defaultNameLength;
+    };
+    static Rows prepare(QList<waypointfile::FileWaypoint> waypoints, int nameLength);
+
     explicit WaypointListModel(QObject *parent = nullptr);
 
     // Replaces the rows; every row is ticked.
-    void setWaypoints(QList<waypointfile::FileWaypoint> waypoints, int nameLength);
+    void setRows(Rows rows);
+    void setWaypoints(QList<waypointfile::FileWaypoint> waypoints, int nameLength)
+    {
+        setRows(prepare(std::move(waypoints), nameLength));
+    }
     void setNameLength(int nameLength);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -40,7 +57,7 @@ public:
     qsizetype tickedCount() const { return m_tickedCount; }
     // The ticked rows' sentences in list order, in the bytes that go to the port and the log.
     QList<QByteArray> tickedSentences() const;
-    const waypointfile::ReceiverWaypoint &waypoint(int row) const { return m_sent.at(row); }
+    const waypointfile::ReceiverWaypoint &waypoint(int row) const { return m_rows.sent.at(row); }
 
 signals:
     void tickedCountChanged(qsizetype ticked);
@@ -48,11 +65,7 @@ signals:
 private:
     void deriveNames();
 
-    QList<QString> m_names;
-    QList<position::Position> m_positions;
-    QList<qint64> m_lines;
+    Rows m_rows;
     QList<bool> m_ticked;
     qsizetype m_tickedCount = 0;
-    QList<waypointfile::ReceiverWaypoint> m_sent;
-    int m_nameLength = waypointfile::defaultNameLength;
 };

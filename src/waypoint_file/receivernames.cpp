@@ -26,6 +26,13 @@ QString sentenceFor(const QString &name, const position::ReceiverForm &form)
                                          form.latitudeHemisphere, form.longitudeHemisphere);
 }
 
+// The length of the sentence with an empty name, worked out without building it.
+qsizetype unnamedLength(const position::ReceiverForm &form)
+{
+    return QStringView(u"$GPWPL,,N,,W,*hh\r\n").size() + form.latitude.size() +
+           form.longitude.size();
+}
+
 // Cuts without splitting a surrogate pair.
 QString cut(const QString &name, qsizetype length)
 {
@@ -49,19 +56,28 @@ QString cleanName(QStringView name)
     return sentence::toUpperKeepingLength(kept.trimmed());
 }
 
+QList<position::ReceiverForm> receiverForms(const QList<position::Position> &positions)
+{
+    QList<position::ReceiverForm> forms;
+    forms.reserve(positions.size());
+    for (const position::Position &p : positions)
+        forms.append(position::receiverForm(p));
+    return forms;
+}
+
 QList<ReceiverWaypoint> receiverWaypoints(const QList<QString> &names,
-                                          const QList<position::Position> &positions,
+                                          const QList<position::ReceiverForm> &forms,
                                           int nameLength)
 {
     QList<ReceiverWaypoint> waypoints;
-    waypoints.reserve(positions.size());
+    waypoints.reserve(forms.size());
     QSet<QString> taken;
     // The next number to try for each name that repeats, so that a thousand unnamed waypoints
     // are numbered without trying each number again.
     QHash<QString, int> nextNumber;
-    for (qsizetype i = 0; i < positions.size(); ++i) {
-        const position::ReceiverForm form = position::receiverForm(positions[i]);
-        const qsizetype room = longestSentence - sentenceFor(QString(), form).size();
+    for (qsizetype i = 0; i < forms.size(); ++i) {
+        const position::ReceiverForm &form = forms[i];
+        const qsizetype room = longestSentence - unnamedLength(form);
         const qsizetype limit =
             nameLength == wholeNames ? room : std::min<qsizetype>(nameLength, room);
         QString clean = cleanName(i < names.size() ? names[i] : QString());

@@ -35,7 +35,10 @@ struct ReceiverWaypoint
 // cleaned, cut to `nameLength` characters (or wholeNames), never empty, and made unique by a
 // number at the end (TRAILH, TRAIL2, TRAIL3, ...). The first waypoint of a name keeps it.
 QList<ReceiverWaypoint> receiverWaypoints(const QList<QString> &names,
-                                          const QList<position::Position> &positions,
+                                          const QList<position::ReceiverForm> &forms,
                                           int nameLength);
+
+// The receiver's form of each position, worked out once for a list whose names may change.
+QList<position::ReceiverForm> receiverForms(const QList<position::Position> &positions);
 
 } // namespace waypointfile
