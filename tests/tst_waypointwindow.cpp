@@ -397,6 +397,9 @@ void tst_WaypointWindow::quitDuringASendTellsWhatWasNotSent()
     trigger("mnuQuit");
     QCOMPARE(m_messages, QStringList{QStringLiteral("2 waypoints from trip.gpx were not sent.")});
     QTRY_VERIFY(!m_window->isVisible());
+    // The list goes with the window whose port and log it used.
+    QVERIFY(m_window->findChildren<frmWaypointFile *>().isEmpty() ||
+            !m_window->findChild<frmWaypointFile *>()->isVisible());
     // What was handed over went; nothing after it.
     QCOMPARE(m_pty->receiveFor(300), QByteArray());
 }

@@ -468,6 +468,11 @@ void frmGarminWaypoint::closeEvent(QCloseEvent *event)
         closePortThen([this] { close(); });
         return;
     }
+    // The lists of files send through this window's port and save to its log: they go with it.
+    for (const QPointer<frmWaypointFile> &window : m_waypointFiles) {
+        if (window)
+            window->close();
+    }
     QMainWindow::closeEvent(event);
 }
 
