@@ -16,6 +16,7 @@ private slots:
     void initTestCase();
     void pageDown_data();
     void pageDown();
+    void newNameLength();
 
 private:
     WaypointListModel m_model;
@@ -61,6 +62,17 @@ void bench_WaypointList::pageDown()
     {
         bar->setValue(start + (step++ % 20) * bar->pageStep());
         m_view.viewport()->repaint();
+    }
+}
+
+// What a change of Name length costs the window: every row renamed and its sentence rebuilt.
+void bench_WaypointList::newNameLength()
+{
+    int length = 6;
+    QBENCHMARK
+    {
+        length = length == 6 ? 8 : 6;
+        m_model.setNameLength(length);
     }
 }
 

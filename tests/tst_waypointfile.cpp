@@ -30,6 +30,7 @@ private slots:
     void eachTwiceInOrder();
     void stopsBeforeTheNextSentence_data();
     void stopsBeforeTheNextSentence();
+    void aSentenceOnItsWayWhenTheLinkFailsIsNotCounted();
     void sendThroughThePortHoldsBackUntilThePause();
 };
 
@@ -276,6 +277,9 @@ void tst_WaypointFile::namesReceiversKeep_data()
                             << QStringList{"THE LONG WAY ROUND T"};
     QTest::newRow("upper-cased keeping the length")
         << QStringList{"straße"} << 6 << QStringList{"STRAßE"};
+    // Both would go out as "??": one name to the receiver.
+    QTest::newRow("characters the port cannot send are dropped")
+        << QStringList{"北京", "上海", "Café"} << 6 << QStringList{"WPT", "WPT2", "CAFÉ"};
     QTest::newRow("spaces at the ends of a cut name go")
         << QStringList{" Big rock "} << 4 << QStringList{"BIG"};
 }
@@ -394,6 +398,22 @@ void tst_WaypointFile::stopsBeforeTheNextSentence()
     QCOMPARE(finished[0][0].value<waypointfile::PacedSender::Outcome>(), outcome);
     QCOMPARE(finished[0][1].value<qsizetype>(), 1);
     QCOMPARE(finished[0][2].value<qsizetype>(), 3);
+}
+
+void tst_WaypointFile::aSentenceOnItsWayWhenTheLinkFailsIsNotCounted()
+{
+    FakeLink link;
+    waypointfile::PacedSender sender(link);
+    sender.setWaitForTests([](qint64) {});
+    QSignalSpy finished(&sender, &waypointfile::PacedSender::finished);
+    sender.start({"A", "B", "C"}, 0);
+    // Ten seconds of bytes to go behind B when the port fails: B may never have left.
+    link.backlog = 4800;
+    sender.sendNext();
+    QCOMPARE(sender.sent(), 2);
+    sender.linkLost();
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished[0][1].value<qsizetype>(), 1);
 }
 
 void tst_WaypointFile::sendThroughThePortHoldsBackUntilThePause()

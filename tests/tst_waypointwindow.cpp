@@ -42,6 +42,7 @@ private slots:
     void readingCanBeCancelled();
     void aDroppedFileOpensItsList();
     void quitDuringASendTellsWhatWasNotSent();
+    void aPortLostMidSendStopsWithTheCounts();
 
 private:
     void recreateWindow();
@@ -402,6 +403,25 @@ void tst_WaypointWindow::quitDuringASendTellsWhatWasNotSent()
             !m_window->findChild<frmWaypointFile *>()->isVisible());
     // What was handed over went; nothing after it.
     QCOMPARE(m_pty->receiveFor(300), QByteArray());
+}
+
+void tst_WaypointWindow::aPortLostMidSendStopsWithTheCounts()
+{
+    frmWaypointFile *window = openThroughMenu(writeFile(QStringLiteral("trip.gpx"), trip));
+    QVERIFY(window);
+    trigger("mnuOpenPort");
+    child<QSpinBox>(window, "spnPause")->setValue(1000);
+    QSignalSpy finished(window, &frmWaypointFile::sendFinished);
+    child<QPushButton>(window, "cmdSend")->click();
+    QCOMPARE(m_pty->receive(trailhead.size()), trailhead);
+    // The receiver goes away during the pause.
+    m_pty->hangUp();
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished[0][0].value<waypointfile::PacedSender::Outcome>(),
+             waypointfile::PacedSender::Outcome::PortLost);
+    const QString status = child<QLabel>(window, "lblStatus")->text();
+    QVERIFY2(status.contains(u"1 of 3 sent; 2 not sent"), qPrintable(status));
+    QVERIFY(child<QPushButton>(window, "cmdSend")->isEnabled());
 }
 
 QTEST_MAIN(tst_WaypointWindow)

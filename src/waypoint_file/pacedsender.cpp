@@ -45,7 +45,9 @@ void PacedSender::sendNext()
     }
     // Everything handed over and not yet out, this sentence included, is on the wire before
     // the pause begins: bytes sent meanwhile by other commands are waited for too.
-    m_wait(m_link.transmitMs(m_link.bytesToSend()) + m_pauseMs);
+    const qint64 onTheWireMs = m_link.transmitMs(m_link.bytesToSend());
+    m_onTheWireUntil.setRemainingTime(onTheWireMs, Qt::PreciseTimer);
+    m_wait(onTheWireMs + m_pauseMs);
 }
 
 qint64 PacedSender::msLeft() const
@@ -66,8 +68,13 @@ void PacedSender::cancel()
 
 void PacedSender::linkLost()
 {
-    if (m_sending)
-        finish(Outcome::PortLost);
+    if (!m_sending)
+        return;
+    if (m_next > 0 && !m_onTheWireUntil.hasExpired()) {
+        m_sent = (m_next - 1) / m_times;
+        emit progressed(m_sent, total());
+    }
+    finish(Outcome::PortLost);
 }
 
 void PacedSender::finish(Outcome outcome)

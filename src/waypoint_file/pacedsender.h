@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 
@@ -55,7 +56,8 @@ public:
     bool isSending() const { return m_sending; }
     // Stops before the next sentence; what has been handed over still goes out.
     void cancel();
-    // The link failed: stop, telling PortLost.
+    // The link failed: stop, telling PortLost. A sentence still on its way then is not counted
+    // as sent: it may never have reached the receiver.
     void linkLost();
 
     // Whole waypoints handed over (each once or twice, as asked).
@@ -83,6 +85,8 @@ private:
     qsizetype m_next = 0;
     qsizetype m_sent = 0;
     bool m_sending = false;
+    // When the last sentence handed over will have left the wire.
+    QDeadlineTimer m_onTheWireUntil;
 };
 
 } // namespace waypointfile

@@ -1,5 +1,6 @@
 #include "waypoint_file/receivernames.h"
 
+#include "platform/eightbit.h"
 #include "sentence/waypointsentence.h"
 
 #include <QHash>
@@ -50,7 +51,9 @@ QString cleanName(QStringView name)
     QString kept;
     kept.reserve(name.size());
     for (const QChar c : name) {
-        if (!reserved(c))
+        // A character the port's 8-bit set lacks would go out as "?", and two names of such
+        // characters would be one name to the receiver.
+        if (!reserved(c) && platform::holdsInEightBit(QStringView(&c, 1)))
             kept.append(c);
     }
     return sentence::toUpperKeepingLength(kept.trimmed());

@@ -16,8 +16,9 @@ inline constexpr int wholeNames = 0;
 // NMEA 0183's longest sentence, "$" and the line end included.
 inline constexpr qsizetype longestSentence = 82;
 
-// Upper-cased as a typed name is, without the characters NMEA reserves ($ * , ! \ ^ ~) and
-// control characters, and without blank space at either end.
+// Upper-cased as a typed name is, without the characters NMEA reserves ($ * , ! \ ^ ~),
+// control characters and characters that the system's 8-bit set cannot send, and without blank
+// space at either end.
 QString cleanName(QStringView name);
 
 // A waypoint as it will be sent.
