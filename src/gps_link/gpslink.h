@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gps_link/drainworker.h"
 #include "gps_link/portaccess.h"
 #include "platform/nativename.h"
 
@@ -7,9 +8,8 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 class QSerialPort;
+class QThread;
 class QTimer;
 
 // The one serial link to the receiver: 4800 baud, 8 data bits, no parity, 1 stop bit, written
@@ -21,12 +21,17 @@ class GpsLink : public QObject
 public:
     // Time allowed at close for the line to drain, beyond what the pending bytes need.
     static constexpr int drainMarginMs = 3000;
+    static constexpr qint32 defaultBaudRate = 4800;
+    // A count of bytes that cannot be known.
+    static constexpr qint64 unknownCount = -1;
 
-    // How long the bytes take on the line at 4800 baud, 8N1.
-    static qint64 transmitMs(qint64 bytes);
+    // How long the bytes take on the line at the speed, 8N1.
+    static qint64 transmitMs(qint64 bytes, qint32 baudRate = defaultBaudRate);
 
-    // The port's name as the user gave it, in the system's own form.
-    explicit GpsLink(platform::NativeName portName, QObject *parent = nullptr);
+    // The port's name as the user gave it, in the system's own form. `drainStep` stands in for
+    // the system's drain, in tests.
+    explicit GpsLink(platform::NativeName portName, QObject *parent = nullptr,
+                     DrainWorker::Step drainStep = {});
     ~GpsLink() override;
 
     // The first serial port of the machine: COM1 on Windows, /dev/ttyS0 elsewhere.
@@ -38,6 +43,9 @@ public:
     // Takes effect at the next open(); the port must be closed.
     void setPortName(const platform::NativeName &portName);
     bool isOpen() const;
+    qint32 baudRate() const { return m_baudRate; }
+    // How long the bytes take on this link's line.
+    qint64 wireMs(qint64 bytes) const { return transmitMs(bytes, m_baudRate); }
 
     // Opens the port with the fixed settings. On failure the port stays closed and
     // errorString() says why.
@@ -45,16 +53,17 @@ public:
 
     // Queues the bytes in one piece; they leave while the event loop runs. A failure, now or
     // later, closes the port and is told through failed(). Bytes sent while the link is
-    // closing go out before it closes.
+    // closing go out before it closes, and the close waits for them.
     void send(const QByteArray &bytes);
 
-    // What is still to go out: the bytes waiting in the port's own buffer and those in the
-    // system's output queue.
+    // What is still to go out: the bytes waiting in the port's own buffer, those handed to the
+    // system in a write not yet complete, and those in the system's output queue.
     qint64 bytesToSend() const;
 
     // Closes the port once the system has drained everything sent to the wire; it never
-    // blocks. Gives up by itself when those bytes' time on the line plus drainMarginMs has
-    // passed. closed() follows, at once when the port is closed already.
+    // blocks. Gives up by itself when the time on the line of what is still to go out plus
+    // drainMarginMs has passed, counted again whenever bytes are sent. closed() follows, at
+    // once when the port is closed already.
     void closeWhenSent();
     bool isClosing() const { return m_closing; }
     // While closing: throws away what is still to go out and closes the port at once.
@@ -71,37 +80,38 @@ signals:
     // closed. Connect with a queued connection before showing anything modal. A failure
     // while closing is told through closed() instead.
     void failed(const QString &reason);
-    // While closeWhenSent() waits: the bytes still to go out.
-    void sending(qint64 bytesLeft);
-    // The port has been closed; `unsent` bytes had not gone out and were thrown away. A
-    // `failure` that is not empty is why the port stopped working while it was closing.
+    // The port has been closed; `unsent` bytes (unknownCount: some, but how many the system
+    // would not say) had not gone out and were thrown away. A `failure` that is not empty is
+    // why the port stopped working while it was closing.
     void closed(qint64 unsent, const QString &failure);
 
-private:
-    struct Drain;
+    // To the drain's thread.
+    void drainRequested(DrainWorker::Line line, quint64 id);
 
+private:
     void fail(const QString &reason);
     qint64 systemQueuedBytes() const;
     void drainWhenHandedOver();
     void startDrain();
     void drained(quint64 drainId, const QString &failure);
-    void stopDraining();
     void pollClosing();
     void finishClosing(qint64 unsent, const QString &failure);
 
     platform::NativeName m_portName;
+    qint32 m_baudRate = defaultBaudRate;
     QSerialPort *m_port;
-    QTimer *m_progress;
+    QTimer *m_deadlineCheck;
+    QThread *m_drainThread;
     bool m_closing = false;
     QDeadlineTimer m_closeDeadline;
-    // The system's drain in progress, on a thread of its own, and whether more bytes reached
-    // the system after it began.
-    std::shared_ptr<Drain> m_drain;
+    // The drain the link waits for (0: none), and whether more bytes reached the system after
+    // it began.
+    quint64 m_drainWaited = 0;
     quint64 m_drainsStarted = 0;
+    bool m_handedOverWhileDraining = false;
     // Bytes queued since the port opened that the port has not yet reported written: its own
     // buffer and, on Windows, the chunk on its way to the system.
     qint64 m_unconfirmed = 0;
-    bool m_handedOverWhileDraining = false;
     QString m_errorString;
     PortProblem m_openProblem = PortProblem::WrongPort;
     PortGroup m_openGroup;

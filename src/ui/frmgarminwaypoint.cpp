@@ -1,6 +1,7 @@
 #include "ui/frmgarminwaypoint.h"
 
 #include "gps_link/gpslink.h"
+#include "gps_link/portlife.h"
 #include "platform/eightbit.h"
 #include "platform/nativename.h"
 #include "sentence/waypointsentence.h"
@@ -102,30 +103,39 @@ void showOnlyOne(QPointer<Window> &window)
 
 frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     : QMainWindow(parent), m_services(std::move(services)), m_choices(m_services.settingsFile),
-      m_link(new GpsLink(m_services.portName.isEmpty() ? m_choices.portName() : m_services.portName,
-                         this))
+      m_port(
+          new PortLife(m_services.portName.isEmpty() ? m_choices.portName() : m_services.portName,
+                       this, m_services.drainStep)),
+      m_closingPort(new frmClosingPort(m_port, this))
 {
     setObjectName(QStringLiteral("frmGarminWaypoint"));
     setWindowTitle(tr("Garmin Pindrel V 1.0"));
     setWindowIcon(pictures::programIcon());
     createControls();
     createMenus();
-    // Queued: the box is shown only after the failing port has been closed and its error has
-    // stopped, never while it is still raising errors underneath.
-    connect(
-        m_link, &GpsLink::failed, this,
-        [this](const QString &reason) {
-            m_services.message(this, tr("The serial port %1 stopped working and has been "
-                                        "closed.\n\n%2")
-                                         .arg(m_link->shownPortName(), reason));
-        },
-        Qt::QueuedConnection);
-    // Queued for the same reason, and so that what follows a close always runs from the event
-    // loop, never inside the call that asked for it.
-    connect(m_link, &GpsLink::closed, this, &frmGarminWaypoint::portClosed, Qt::QueuedConnection);
+    connectPort();
     setAcceptDrops(true);
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
     resize(minimumSizeHint());
+}
+
+void frmGarminWaypoint::connectPort()
+{
+    // Queued: shown once the port has done what led to it (a failing port closed, its errors
+    // stopped), from the event loop and never inside the call that asked, in the order told.
+    connect(
+        m_port, &PortLife::failed, this,
+        [this](const QString &portName, const QString &reason) {
+            m_services.message(this, tr("The serial port %1 stopped working and has been "
+                                        "closed.\n\n%2")
+                                         .arg(portName, reason));
+        },
+        Qt::QueuedConnection);
+    // Told at once: the port has done all it will by then, and the closed() of a move comes
+    // first, from the event loop.
+    connect(m_port, &PortLife::openFailed, this, &frmGarminWaypoint::portOpenFailed);
+    connect(m_port, &PortLife::closed, this, &frmGarminWaypoint::portClosed, Qt::QueuedConnection);
+    connect(m_port, &PortLife::ended, this, &frmGarminWaypoint::portEnded, Qt::QueuedConnection);
 }
 
 frmGarminWaypoint::~frmGarminWaypoint() = default;
@@ -268,7 +278,7 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 {
     // Window-modal, so there is only ever one, and the window waits for it without a loop of
     // its own.
-    auto choose = new frmChoosePort(m_link->shownPortName(), this);
+    auto choose = new frmChoosePort(platform::displayName(m_port->chosenPortName()), this);
     choose->setAttribute(Qt::WA_DeleteOnClose);
     // Queued: the port moves once the dialog has gone, not from inside its key press.
     connect(choose, &frmChoosePort::portChosen, this, &frmGarminWaypoint::usePort,
@@ -278,40 +288,33 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 
 void frmGarminWaypoint::usePort(const QString &portName)
 {
-    // The current port, taken again as shown, keeps the name the system gave it.
+    // The port chosen last, taken again as shown, keeps the name the system gave it.
+    const platform::NativeName chosen = m_port->chosenPortName();
     const platform::NativeName name =
-        portName == m_link->shownPortName() ? m_link->portName() : platform::NativeName(portName);
+        portName == platform::displayName(chosen) ? chosen : platform::NativeName(portName);
     // Settings keep text: a name that no text stands for holds for this run only.
     if (const std::optional<QString> text = name.toText())
         m_choices.setPortName(*text);
-    if (!m_link->isOpen()) {
-        m_link->setPortName(name);
-        return;
-    }
-    // A port already closing for Quit stays closed.
-    const bool reopen = !m_link->isClosing();
-    closePortThen([this, name, reopen] {
-        m_link->setPortName(name);
-        if (reopen)
-            mnuOpenPort_Click();
-    });
+    m_port->choose(name);
 }
 
 void frmGarminWaypoint::mnuOpenPort_Click()
 {
-    if (m_link->isOpen()) {
+    if (m_port->isOpen()) {
         m_services.message(this, tr("Port Already Open!"));
         return;
     }
-    if (!m_link->open()) {
-        QString text = tr("The serial port %1 could not be opened.\n\n%2")
-                           .arg(m_link->shownPortName(), m_link->errorString());
-        const QString advice = ui::portAdvice(m_link->shownPortName(), m_link->openProblem(),
-                                              m_link->openGroup(), presentSerialPorts());
-        if (!advice.isEmpty())
-            text += QLatin1String("\n\n") + advice;
-        m_services.message(this, text);
-    }
+    m_port->open();
+}
+
+void frmGarminWaypoint::portOpenFailed(const QString &portName, const QString &reason,
+                                       PortProblem problem, const PortGroup &group)
+{
+    QString text = tr("The serial port %1 could not be opened.\n\n%2").arg(portName, reason);
+    const QString advice = ui::portAdvice(portName, problem, group, presentSerialPorts());
+    if (!advice.isEmpty())
+        text += QLatin1String("\n\n") + advice;
+    m_services.message(this, text);
 }
 
 void frmGarminWaypoint::mnuHelp_Click()
@@ -341,11 +344,8 @@ void frmGarminWaypoint::mnuMakeString_Click()
 
 void frmGarminWaypoint::mnuSendString_Click()
 {
-    if (!m_link->isOpen()) {
+    if (!m_port->send(platform::toEightBit(txtGeneratedString->text())))
         m_services.message(this, tr("Port Not Open!"));
-        return;
-    }
-    m_link->send(platform::toEightBit(txtGeneratedString->text()));
 }
 
 void frmGarminWaypoint::mnuSave_Click()
@@ -399,7 +399,7 @@ void frmGarminWaypoint::openWaypointFile(const QString &filePath)
         }
     }
     // A window of its own that goes with this one, as the port and the log it uses do.
-    auto window = new frmWaypointFile(absolute, *m_link, m_log, m_services, this);
+    auto window = new frmWaypointFile(absolute, *m_port, m_log, m_services, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_waypointFiles.emplace_back(window);
     window->show();
@@ -438,34 +438,28 @@ void frmGarminWaypoint::stopWaypointSends()
 
 void frmGarminWaypoint::mnuQuit_Click()
 {
-    quit(false);
+    end(Ending::WindowAndLog);
 }
 
 void frmGarminWaypoint::endProgram()
 {
-    quit(true);
+    end(Ending::Everything);
 }
 
-void frmGarminWaypoint::quit(bool everyWindow)
+void frmGarminWaypoint::end(Ending ending)
 {
     stopWaypointSends();
-    closePortThen([this, everyWindow] {
-        m_log.close();
-        close();
-        if (everyWindow && m_help)
-            m_help->close();
-        if (everyWindow && m_about)
-            m_about->close();
-    });
+    m_ending = qMax(m_ending.value_or(ending), ending);
+    m_port->quit();
 }
 
 void frmGarminWaypoint::closeEvent(QCloseEvent *event)
 {
-    // The window goes once the port has closed; the log stays open until the program ends.
-    if (m_link->isOpen() || m_link->isClosing()) {
-        stopWaypointSends();
+    // The window goes once the port has closed for good; the log stays open until the program
+    // ends.
+    if (m_port->state() != PortLife::State::Ended && m_port->isOpen()) {
         event->ignore();
-        closePortThen([this] { close(); });
+        end(Ending::Window);
         return;
     }
     // The lists of files send through this window's port and save to its log: they go with it.
@@ -476,30 +470,41 @@ void frmGarminWaypoint::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
-void frmGarminWaypoint::closePortThen(std::function<void()> next)
+void frmGarminWaypoint::portEnded()
 {
-    m_afterPortClosed.push_back(std::move(next));
-    if (m_link->isOpen() && !m_link->isClosing())
-        new frmClosingPort(m_link, this);
-    m_link->closeWhenSent();
+    const Ending ending = m_ending.value_or(Ending::Window);
+    if (ending != Ending::Window)
+        m_log.close();
+    close();
+    if (ending == Ending::Everything && m_help)
+        m_help->close();
+    if (ending == Ending::Everything && m_about)
+        m_about->close();
 }
 
-void frmGarminWaypoint::portClosed(qint64 unsent, const QString &failure)
+void frmGarminWaypoint::portClosed(const QString &portName, qint64 unsent, const QString &failure)
 {
-    if (!failure.isEmpty()) {
+    if (!failure.isEmpty() && unsent == GpsLink::unknownCount) {
+        m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
+                                    "waiting for it to send, and has been closed: the last "
+                                    "bytes did not go out, and the system would not say how "
+                                    "many.\n\n%2")
+                                     .arg(portName, failure));
+    } else if (!failure.isEmpty()) {
         m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
                                     "waiting for it to send, and has been closed: the last %n "
                                     "byte(s) did not go out.\n\n%2",
                                     nullptr, int(unsent))
-                                     .arg(m_link->shownPortName(), failure));
+                                     .arg(portName, failure));
+    } else if (unsent == GpsLink::unknownCount) {
+        m_services.message(this, tr("The serial port %1 was closed before everything had been "
+                                    "sent: the last bytes did not go out, and the system would "
+                                    "not say how many.")
+                                     .arg(portName));
     } else if (unsent > 0) {
         m_services.message(this, tr("The serial port %1 was closed before everything had been "
                                     "sent: the last %n byte(s) did not go out.",
                                     nullptr, int(unsent))
-                                     .arg(m_link->shownPortName()));
+                                     .arg(portName));
     }
-    // Taken first: what runs may ask for another close.
-    const auto next = std::exchange(m_afterPortClosed, {});
-    for (const auto &step : next)
-        step();
 }

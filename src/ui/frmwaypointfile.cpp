@@ -1,6 +1,6 @@
 #include "ui/frmwaypointfile.h"
 
-#include "gps_link/gpslink.h"
+#include "gps_link/portlife.h"
 #include "platform/nativename.h"
 #include "ui/pictures.h"
 #include "ui/rememberedchoices.h"
@@ -56,22 +56,23 @@ struct frmWaypointFile::Reading
 class frmWaypointFile::Link : public waypointfile::PacedLink
 {
 public:
-    explicit Link(GpsLink &link) : m_link(link) {}
-    bool isOpen() const override { return m_link.isOpen() && !m_link.isClosing(); }
-    void send(const QByteArray &bytes) override { m_link.send(bytes); }
-    qint64 bytesToSend() const override { return m_link.bytesToSend(); }
-    qint64 transmitMs(qint64 bytes) const override { return GpsLink::transmitMs(bytes); }
+    explicit Link(PortLife &port) : m_port(port) {}
+    // A port closing, to move or to end, takes no new waypoints.
+    bool isOpen() const override { return m_port.state() == PortLife::State::Open; }
+    void send(const QByteArray &bytes) override { m_port.send(bytes); }
+    qint64 bytesToSend() const override { return m_port.bytesToSend(); }
+    qint64 transmitMs(qint64 bytes) const override { return m_port.wireMs(bytes); }
 
 private:
-    GpsLink &m_link;
+    PortLife &m_port;
 };
 
-frmWaypointFile::frmWaypointFile(const QString &filePath, GpsLink &link, WaypointLog &log,
+frmWaypointFile::frmWaypointFile(const QString &filePath, PortLife &port, WaypointLog &log,
                                  Services services, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_filePath(filePath), m_link(link), m_log(log),
+    : QWidget(parent, Qt::Window), m_filePath(filePath), m_port(port), m_log(log),
       m_services(std::move(services)),
       m_choices(std::make_unique<RememberedChoices>(m_services.settingsFile)),
-      m_pacedLink(std::make_unique<Link>(link)),
+      m_pacedLink(std::make_unique<Link>(port)),
       m_sender(new waypointfile::PacedSender(*m_pacedLink, this)),
       m_reading(std::make_shared<Reading>()), m_progressTimer(new QTimer(this)),
       m_model(new WaypointListModel(this))
@@ -83,7 +84,7 @@ frmWaypointFile::frmWaypointFile(const QString &filePath, GpsLink &link, Waypoin
 
     connect(m_sender, &waypointfile::PacedSender::progressed, this, &frmWaypointFile::showProgress);
     connect(m_sender, &waypointfile::PacedSender::finished, this, &frmWaypointFile::sendDone);
-    connect(&m_link, &GpsLink::failed, m_sender, &waypointfile::PacedSender::linkLost);
+    connect(&m_port, &PortLife::failed, m_sender, &waypointfile::PacedSender::linkLost);
     connect(m_progressTimer, &QTimer::timeout, this, &frmWaypointFile::showProgress);
     m_progressTimer->setInterval(progressInterval);
 

@@ -7,7 +7,6 @@
 
 #include <memory>
 
-class GpsLink;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
@@ -16,6 +15,7 @@ class QSpinBox;
 class QTableView;
 class QThread;
 class QTimer;
+class PortLife;
 class RememberedChoices;
 class WaypointListModel;
 class WaypointLog;
@@ -29,7 +29,7 @@ class frmWaypointFile : public QWidget
 
 public:
     // Starts reading the file at once; the window shows its progress and can cancel it.
-    frmWaypointFile(const QString &filePath, GpsLink &link, WaypointLog &log, Services services,
+    frmWaypointFile(const QString &filePath, PortLife &port, WaypointLog &log, Services services,
                     QWidget *parent = nullptr);
     ~frmWaypointFile() override;
 
@@ -67,7 +67,7 @@ private:
     void setBusy(bool busy);
 
     QString m_filePath;
-    GpsLink &m_link;
+    PortLife &m_port;
     WaypointLog &m_log;
     Services m_services;
     std::unique_ptr<RememberedChoices> m_choices;

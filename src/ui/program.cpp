@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QStandardPaths>
 
 #include <cstdlib>
@@ -44,19 +45,26 @@ int runProgram(Services services, WorkFolder folder, const QString &waypointFile
     // Named from where the program was started, before it moves to its work folder.
     const QString waypointPath =
         waypointFile.isEmpty() ? QString() : QDir::current().absoluteFilePath(waypointFile);
+    // A logout, a kill or a closed terminal ends the program as Quit does, its Help and About
+    // windows included; before the window is up, it ends a start that has failed, whose
+    // message would otherwise wait for the user.
+    platform::TerminationSignals termination;
+    QPointer<frmGarminWaypoint> shown;
+    QObject::connect(&termination, &platform::TerminationSignals::received, &termination, [&] {
+        if (shown)
+            shown->endProgram();
+        else if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
     if (folder == WorkFolder::Documents && !enterDocumentsFolder(services))
         return EXIT_FAILURE;
     frmGarminWaypoint window(std::move(services));
     if (!window.Form_Load())
         return EXIT_FAILURE;
     window.show();
+    shown = &window;
     if (!waypointPath.isEmpty())
         window.openWaypointFile(waypointPath);
-    // A logout, a kill or a closed terminal ends the program as Quit does, its Help and About
-    // windows included.
-    platform::TerminationSignals termination;
-    QObject::connect(&termination, &platform::TerminationSignals::received, &window,
-                     &frmGarminWaypoint::endProgram);
     return QApplication::exec();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gps_link/drainworker.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
@@ -18,6 +19,8 @@ struct Services
     QString settingsFile = {};
     // Given on the command line, for this run only; empty for the port chosen last.
     platform::NativeName portName = {};
+    // Waits for the port's line to drain; empty for the system's own wait.
+    DrainWorker::Step drainStep = {};
     // Asks for a file of waypoints to send; empty for the system's file dialog.
     std::function<QString(QWidget *parent)> chooseWaypointFile = {};
 };
