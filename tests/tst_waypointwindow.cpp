@@ -345,6 +345,12 @@ void tst_WaypointWindow::anUnreadableFileIsToldInOneMessage()
     QVERIFY2(m_messages[0].contains(told) && m_messages[0].contains(u"bad.gpx"),
              qPrintable(m_messages[0]));
     QTRY_VERIFY(!window || !window->isVisible());
+    // A folder dropped or named is no file; a pipe would keep the reader waiting.
+    m_chosenFile = m_dir->path();
+    trigger("mnuSendFile");
+    QTRY_COMPARE(m_messages.size(), 2);
+    QVERIFY2(m_messages[1].contains(u"folder or a device"), qPrintable(m_messages[1]));
+    m_messages.removeLast();
     m_chosenFile = m_dir->filePath(QStringLiteral("missing.gpx"));
     trigger("mnuSendFile");
     QTRY_COMPARE(m_messages.size(), 2);

@@ -93,6 +93,12 @@ frmWaypointFile::frmWaypointFile(const QString &filePath, PortLife &port, Waypoi
     m_reading->size = QFileInfo(filePath).size();
     m_reading->nameLength = m_nameLength->value();
     m_thread = QThread::create([reading = m_reading, filePath] {
+        // A pipe or a device could keep the reader waiting for ever, and the window with it.
+        if (QFileInfo(filePath).exists() && !QFileInfo(filePath).isFile()) {
+            reading->result.error = QCoreApplication::translate(
+                "frmWaypointFile", "It is not a file of waypoints but a folder or a device.");
+            return;
+        }
         QFile file(filePath);
         if (!file.open(QIODevice::ReadOnly)) {
             reading->result.error =
@@ -101,7 +107,8 @@ frmWaypointFile::frmWaypointFile(const QString &filePath, PortLife &port, Waypoi
             return;
         }
         reading->result = waypointfile::read(file, reading->control);
-        if (reading->result.error.isEmpty() && !reading->result.cancelled) {
+        if (reading->result.error.isEmpty() && !reading->result.cancelled &&
+            !reading->control.cancel) {
             reading->rows = WaypointListModel::prepare(std::exchange(reading->result.waypoints, {}),
                                                        reading->nameLength);
         }
