@@ -1,5 +1,4 @@
 #include "offscreen.h"
-#include "platform/englishplurals.h"
 #include "pseudoterminal.h"
 #include "ui/frmgarminwaypoint.h"
 #include "ui/frmwaypointfile.h"
@@ -19,6 +18,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 class tst_WaypointWindow : public QObject
 {
@@ -98,7 +98,9 @@ const QByteArray opera = withChecksum("$GPWPL,3330.0000,S,15115.0000,E,OPERA");
 void tst_WaypointWindow::initTestCase()
 {
     // As the program has it: counts in messages with their plural forms.
-    QCoreApplication::installTranslator(new platform::EnglishPlurals(qApp));
+    auto plurals = new QTranslator(qApp);
+    QVERIFY(plurals->load(QStringLiteral(":/translations/pindrel_en.qm")));
+    QCoreApplication::installTranslator(plurals);
 }
 
 void tst_WaypointWindow::init()

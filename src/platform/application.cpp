@@ -9,7 +9,8 @@ Application::Application(int &argc, char **argv, Messenger report)
     : QApplication(argc, argv), m_report(std::move(report))
 {
     setApplicationName(QString::fromLatin1(applicationTitle));
-    installTranslator(&m_plurals);
+    if (m_plurals.load(QStringLiteral(":/translations/pindrel_en.qm")))
+        installTranslator(&m_plurals);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -484,27 +484,35 @@ void frmGarminWaypoint::portEnded()
 
 void frmGarminWaypoint::portClosed(const QString &portName, qint64 unsent, const QString &failure)
 {
+    // An end asked from outside (a signal, the session's end) has no one left to dismiss a
+    // message, which would keep the program from ending: it is only logged.
+    const auto tell = [this](const QString &text) {
+        if (m_ending == Ending::Everything)
+            qWarning("%s", qUtf8Printable(text));
+        else
+            m_services.message(this, text);
+    };
     if (!failure.isEmpty() && unsent == GpsLink::unknownCount) {
-        m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
-                                    "waiting for it to send, and has been closed: the last "
-                                    "bytes did not go out, and the system would not say how "
-                                    "many.\n\n%2")
-                                     .arg(portName, failure));
+        tell(tr("The serial port %1 stopped working while Pindrel was "
+                "waiting for it to send, and has been closed: the last "
+                "bytes did not go out, and the system would not say how "
+                "many.\n\n%2")
+                 .arg(portName, failure));
     } else if (!failure.isEmpty()) {
-        m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
-                                    "waiting for it to send, and has been closed: the last %n "
-                                    "byte(s) did not go out.\n\n%2",
-                                    nullptr, int(unsent))
-                                     .arg(portName, failure));
+        tell(tr("The serial port %1 stopped working while Pindrel was "
+                "waiting for it to send, and has been closed: the last %n "
+                "byte(s) did not go out.\n\n%2",
+                nullptr, int(unsent))
+                 .arg(portName, failure));
     } else if (unsent == GpsLink::unknownCount) {
-        m_services.message(this, tr("The serial port %1 was closed before everything had been "
-                                    "sent: the last bytes did not go out, and the system would "
-                                    "not say how many.")
-                                     .arg(portName));
+        tell(tr("The serial port %1 was closed before everything had been "
+                "sent: the last bytes did not go out, and the system would "
+                "not say how many.")
+                 .arg(portName));
     } else if (unsent > 0) {
-        m_services.message(this, tr("The serial port %1 was closed before everything had been "
-                                    "sent: the last %n byte(s) did not go out.",
-                                    nullptr, int(unsent))
-                                     .arg(portName));
+        tell(tr("The serial port %1 was closed before everything had been "
+                "sent: the last %n byte(s) did not go out.",
+                nullptr, int(unsent))
+                 .arg(portName));
     }
 }

@@ -5,6 +5,7 @@
 #include "ui/frmgarminwaypoint.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
 #include <QStandardPaths>
@@ -15,24 +16,27 @@ namespace ui {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class Program
 {
-    return QCoreApplication::translate("Program", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Program)
+};
 
 // Tells the user why not, when the Documents folder cannot be had.
 bool enterDocumentsFolder(const Services &services)
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty()) {
-        services.message(nullptr, tr("Pindrel cannot start: your Documents folder, where its log "
+        services.message(nullptr,
+                         Program::tr("Pindrel cannot start: your Documents folder, where its log "
                                      "file goes, could not be found."));
         return false;
     }
     if (!QDir::setCurrent(documents)) {
-        services.message(nullptr, tr("Pindrel cannot start: your Documents folder %1, where its "
+        services.message(nullptr,
+                         Program::tr("Pindrel cannot start: your Documents folder %1, where its "
                                      "log file goes, could not be opened.")
-                                      .arg(platform::displayName(documents)));
+                             .arg(platform::displayName(documents)));
         return false;
     }
     return true;
