@@ -98,6 +98,14 @@ void tst_Position::forms_data()
     form("map view with a place",
          u"https://www.google.com/maps/place/Seattle/@47.6062,-122.3321,12z/data=!3m1"_qs,
          seattleLat, 'N', seattleLon, 'W');
+    form(
+        "map place beside its view",
+        u"https://www.google.com/maps/place/Space+Needle/@47.6,-122.3,17z/data=!3m1!4b1!4m5!3m4!1s0x0:0x0!8m2!3d47.6062!4d-122.3321"_qs,
+        seattleLat, 'N', seattleLon, 'W');
+    form("address without its scheme", u"maps.google.com/?q=47.6062,-122.3321"_qs, seattleLat, 'N',
+         seattleLon, 'W');
+    form("map centre with a tilde", u"https://www.bing.com/maps?cp=47.6062~-122.3321&lvl=11"_qs,
+         seattleLat, 'N', seattleLon, 'W');
     form("map query", u"https://maps.google.com/?q=47.6062,-122.3321"_qs, seattleLat, 'N',
          seattleLon, 'W');
     form("map query, encoded", u"https://maps.example.com/?hl=en&q=47.6062%2C-122.3321&z=3"_qs,
@@ -139,6 +147,7 @@ void tst_Position::forms_data()
     fault("three coordinates", u"1, 2, 3"_qs, "more than two coordinates");
     fault("three lettered", u"N 1 E 2 N 3"_qs, "more than two coordinates");
     fault("odd count of numbers", u"47 36 122"_qs, "where the latitude ends");
+    fault("two numbers and one letter", u"47.6062 122.3321 W"_qs, "where the latitude ends");
     fault("four numbers in one coordinate", u"47 36 22 1 N, 122 W"_qs, "more numbers than degrees");
     fault("decimal part before minutes", u"47.5 30 N 122 W"_qs, "Only the last number");
     fault("seconds before minutes", u"47° 22\" 36' N, 122 W"_qs, "out of order");
@@ -150,11 +159,14 @@ void tst_Position::forms_data()
     fault("too many digits", QString(100000, u'7'), "too many digits");
     fault("long paste", QString(u"1 "_qs).repeated(50000), "more here than a position");
     fault("long paste of spaces", u"47, "_qs + QString(100000, u' ') + u'x', "“x” is not part");
+    fault("long word, quoted short", QString(100000, u'a'),
+          "“aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa…” is not part of a position.");
     fault("emoji", u"47 😀 122"_qs, "“😀” is not part");
     fault("geo without longitude", u"geo:47.6062"_qs, "does not hold a latitude and a longitude");
     fault("geo not numbers", u"geo:47.6062,west"_qs, "does not hold a latitude and a longitude");
     fault("geo in another system", u"geo:47,-122;crs=epsg3857"_qs, "not in WGS 84");
     fault("geo beyond 180", u"geo:47,-190"_qs, "beyond 180°");
+    fault("slash without a host", u"47/122"_qs, "“/” is not part of a position");
     fault("address without a position", u"https://example.org/maps?q=Seattle"_qs,
           "holds no position");
 }

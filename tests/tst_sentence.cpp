@@ -213,7 +213,10 @@ void tst_Sentence::receiverReadsBack_data()
     row("south and east", "home", "3351.123", u'S', "08412.345", u'E', "",
         "A receiver will store “HOME” at 33° 51.1230′ S, 84° 12.3450′ E.");
     row("all empty", "", "", u'N', "", u'W', "", "A receiver will store no position.",
-        {"The Latitude box is empty", "The Longitude box is empty"});
+        {"The Latitude and Longitude boxes are empty: type ddmm.mmmm and dddmm.mmmm"});
+    row("one box empty", "a", "", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"The Latitude box is empty: type ddmm.mmmm, or use Waypoint → Enter Position."});
     row("no name", "", "3351.123", u'N', "08412.345", u'W', "",
         "A receiver will store a waypoint without a name at 33° 51.1230′ N, 84° 12.3450′ W.");
     row("decimal degrees", "sea", "47.6062", u'N', "-122.3321", u'W', "",
@@ -234,6 +237,11 @@ void tst_Sentence::receiverReadsBack_data()
         "A receiver will store “A” at 0° 1.0000′ N, 0° 2.0000′ W.",
         {"name holds “,”: a receiver keeps only “A”", "near the equator",
          "near the prime meridian"});
+    row("long name shown short", "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz", "1", u'N',
+        "2", u'W', "",
+        "A receiver will store “ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMN…” at 0° 1.0000′ N, 0° "
+        "2.0000′ W.",
+        {"near the equator", "near the prime meridian"});
     row("star in the name", "a*b", "4807.038", u'N', "01131.000", u'E', "",
         "A receiver will drop this sentence.", {"name holds “*”"});
     row("dollar in the name", "a$b", "4807.038", u'N', "01131.000", u'E', "",
@@ -246,6 +254,11 @@ void tst_Sentence::receiverReadsBack_data()
     row("letter typed in a box", "a", "4807.038n", u'N', "01131.000", u'E', "",
         "A receiver will store no position for “A”.",
         {"Latitude box holds “n”, which a receiver cannot read: it takes ddmm.mmmm"});
+    row("space typed in a box", "a", " 4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"Latitude box holds a space, which a receiver cannot read"});
+    row("minus zero", "a", "-0000.000", u'N', "01131.000", u'E', "",
+        "A receiver will store “A” at 0° 0.0000′ N, 11° 31.0000′ E.");
     row("comma typed in a box", "a", "1,5", u'N', "01131.000", u'E', "",
         "A receiver will store no position for “E”.", {"Latitude box holds “,”"});
     row("minutes of 60", "a", "4860.000", u'N', "01131.000", u'E', "",

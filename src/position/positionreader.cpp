@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QLocale>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 #include <variant>
 
 namespace position {
@@ -56,7 +58,6 @@ struct Coordinate
     std::array<int, 6> marks{};
     int count = 0;
     char16_t letter = 0;
-    bool letterFirst = false;
     bool empty() const { return count == 0 && letter == 0; }
 };
 
@@ -70,9 +71,15 @@ QString shortest(double value)
     return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
 }
 
+// Quoted for a message, and cut short where a paste is long: the words must stay readable, and
+// quick to lay out on every key.
 QString quoted(QStringView text)
 {
-    return u'\u201c' + text.toString() + u'\u201d';
+    constexpr qsizetype longest = 40;
+    if (text.size() <= longest)
+        return u'\u201c' + text.toString() + u'\u201d';
+    const qsizetype cut = text[longest - 1].isHighSurrogate() ? longest - 1 : longest;
+    return u'\u201c' + text.first(cut).toString() + u'\u2026' + u'\u201d';
 }
 
 bool isDigit(QChar c)
@@ -127,19 +134,31 @@ enum class Word
 
 Word word(QStringView w)
 {
-    static constexpr std::pair<const char16_t *, Word> words[] = {
-        {u"n", Word::North},        {u"s", Word::South},       {u"e", Word::East},
-        {u"w", Word::West},         {u"north", Word::North},   {u"south", Word::South},
-        {u"east", Word::East},      {u"west", Word::West},     {u"d", Word::Degree},
-        {u"deg", Word::Degree},     {u"degs", Word::Degree},   {u"degree", Word::Degree},
-        {u"degrees", Word::Degree}, {u"m", Word::Minute},      {u"min", Word::Minute},
-        {u"mins", Word::Minute},    {u"minute", Word::Minute}, {u"minutes", Word::Minute},
-        {u"sec", Word::Second},     {u"secs", Word::Second},   {u"second", Word::Second},
-        {u"seconds", Word::Second}};
-    if (w.size() > 7)
+    static constexpr std::pair<std::string_view, Word> words[] = {
+        {"n", Word::North},        {"s", Word::South},       {"e", Word::East},
+        {"w", Word::West},         {"north", Word::North},   {"south", Word::South},
+        {"east", Word::East},      {"west", Word::West},     {"d", Word::Degree},
+        {"deg", Word::Degree},     {"degs", Word::Degree},   {"degree", Word::Degree},
+        {"degrees", Word::Degree}, {"m", Word::Minute},      {"min", Word::Minute},
+        {"mins", Word::Minute},    {"minute", Word::Minute}, {"minutes", Word::Minute},
+        {"sec", Word::Second},     {"secs", Word::Second},   {"second", Word::Second},
+        {"seconds", Word::Second}};
+    // Read on every key in the Position window: compared as ASCII, without allocating.
+    std::array<char, 7> lower{};
+    if (w.size() > qsizetype(lower.size()))
         return Word::None;
+    for (qsizetype i = 0; i < w.size(); ++i) {
+        const char16_t c = w[i].unicode();
+        if (c >= u'A' && c <= u'Z')
+            lower[i] = char(c - u'A' + 'a');
+        else if (c >= u'a' && c <= u'z')
+            lower[i] = char(c);
+        else
+            return Word::None;
+    }
+    const std::string_view typed(lower.data(), size_t(w.size()));
     for (const auto &[text, meaning] : words) {
-        if (w.compare(QStringView(text), Qt::CaseInsensitive) == 0)
+        if (text == typed)
             return meaning;
     }
     return Word::None;
@@ -232,7 +251,7 @@ private:
             if (i == m_text.size() || !(isDigit(m_text[i]) || m_text[i] == u'.'))
                 return Failure{tr("A sign stands without its number.")};
         }
-        std::array<char, maxNumberLength + 1> digits;
+        std::array<char, maxNumberLength> digits;
         int length = 0;
         bool point = false;
         bool anyDigit = false;
@@ -283,7 +302,7 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
 {
     std::array<Coordinate, 3> found;
     int g = 0;
-    bool lettersLead = tokens.count() > 0 && tokens[0].kind == Kind::Letter;
+    const bool lettersLead = tokens.count() > 0 && tokens[0].kind == Kind::Letter;
     bool anyMark = false;
     bool split = false;
     const auto next = [&]() -> bool {
@@ -313,7 +332,6 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
                 if (!c->empty() && !next())
                     return tooMany;
                 found[g].letter = t.letter;
-                found[g].letterFirst = true;
             } else if (c->count > 0 && c->letter == 0) {
                 c->letter = t.letter;
                 if (!next())
@@ -325,7 +343,6 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
                 if (!c->empty() && !next())
                     return tooMany;
                 found[g].letter = t.letter;
-                found[g].letterFirst = true;
             }
             break;
         case Kind::Number: {
@@ -368,7 +385,7 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
     }
     if (groups == 0)
         return Failure{tr("Type or paste a position, such as 47.6062, -122.3321.")};
-    if (groups == 1 && found[0].count > 1 && found[0].letter == 0) {
+    if (groups == 1 && found[0].count > 1) {
         return Failure{tr("There is no telling where the latitude ends and the longitude "
                           "begins: put a comma between them.")};
     }
@@ -527,8 +544,7 @@ QStringView upTo(QStringView text, QStringView stops)
 // The value of a query parameter (after "?" or "&"), up to the next parameter or fragment.
 std::optional<QStringView> parameter(QStringView address, QStringView key)
 {
-    for (qsizetype at = address.indexOf(key, 0, Qt::CaseInsensitive); at > 0;
-         at = address.indexOf(key, at + 1, Qt::CaseInsensitive)) {
+    for (qsizetype at = address.indexOf(key); at > 0; at = address.indexOf(key, at + 1)) {
         const QChar before = address[at - 1];
         if (before == u'?' || before == u'&' || before == u';')
             return upTo(address.sliced(at + key.size()), u"&#;");
@@ -569,6 +585,14 @@ Reading readAddress(QStringView text)
         if (auto reading = numberPair(*lat, *lon))
             return *reading;
     }
+    // Bing's centre: "cp=47.6062~-122.3321".
+    if (const auto centre = parameter(text, u"cp=")) {
+        const qsizetype tilde = centre->indexOf(u'~');
+        if (tilde > 0) {
+            if (auto reading = numberPair(centre->first(tilde), centre->sliced(tilde + 1)))
+                return *reading;
+        }
+    }
     for (const QStringView key : {u"q=", u"query=", u"ll=", u"center=", u"destination="}) {
         const auto value = parameter(text, key);
         if (!value || value->size() > 256)
@@ -578,6 +602,14 @@ Reading readAddress(QStringView text)
         Reading reading = readText(QString::fromUtf8(decoded).trimmed());
         if (reading.position)
             return reading;
+    }
+    // A place's own position, where the view's centre ("/@") may lie elsewhere.
+    const qsizetype placeLat = text.indexOf(u"!3d");
+    const qsizetype placeLon = text.indexOf(u"!4d");
+    if (placeLat >= 0 && placeLon > placeLat) {
+        if (auto reading = numberPair(upTo(text.sliced(placeLat + 3), u"!/?#"),
+                                      upTo(text.sliced(placeLon + 3), u"!/?#")))
+            return *reading;
     }
     const qsizetype at = text.indexOf(u"/@");
     if (at >= 0) {
@@ -608,6 +640,22 @@ bool startsWith(QStringView text, QStringView prefix)
     return text.startsWith(prefix, Qt::CaseInsensitive);
 }
 
+// A web address, with or without its scheme: "maps.example.com/?q=..." as well as "https://...".
+// No position has a "/" in it, nor a host name before one.
+bool isAddress(QStringView text)
+{
+    if (startsWith(text, u"http://") || startsWith(text, u"https://") ||
+        startsWith(text, u"www.") || text.indexOf(u"://") > 0)
+        return true;
+    const qsizetype slash = text.indexOf(u'/');
+    if (slash <= 0)
+        return false;
+    const QStringView host = text.first(slash);
+    return host.contains(u'.') &&
+           std::any_of(host.begin(), host.end(), [](QChar c) { return c.isLetter(); }) &&
+           std::none_of(host.begin(), host.end(), [](QChar c) { return c.isSpace(); });
+}
+
 } // namespace
 
 Reading read(QStringView text)
@@ -615,7 +663,7 @@ Reading read(QStringView text)
     text = text.trimmed();
     if (startsWith(text, u"geo:"))
         return readGeo(text);
-    if (startsWith(text, u"http://") || startsWith(text, u"https://") || startsWith(text, u"www."))
+    if (isAddress(text))
         return readAddress(text);
     return readText(text);
 }

@@ -19,9 +19,15 @@ QString tr(const char *text)
     return QCoreApplication::translate("sentence", text);
 }
 
+// Quoted for a message, and cut short where a paste is long: the words must stay readable, and
+// quick to lay out on every key.
 QString quoted(QStringView text)
 {
-    return u'\u201c' + text.toString() + u'\u201d';
+    constexpr qsizetype longest = 40;
+    if (text.size() <= longest)
+        return u'\u201c' + text.toString() + u'\u201d';
+    const qsizetype cut = text[longest - 1].isHighSurrogate() ? longest - 1 : longest;
+    return u'\u201c' + text.first(cut).toString() + u'\u2026' + u'\u201d';
 }
 
 QString shortest(double value)
@@ -56,7 +62,8 @@ CoordinateBox longitudeBox()
 std::optional<double> nmeaDegrees(QStringView field, const CoordinateBox &box, QString &problem)
 {
     if (field.isEmpty()) {
-        problem = tr("The %1 is empty: a receiver stores no position.").arg(box.box);
+        problem = tr("The %1 is empty: type %2, or use Waypoint \u2192 Enter Position.")
+                      .arg(box.box, box.form);
         return std::nullopt;
     }
     bool point = false;
@@ -67,9 +74,10 @@ std::optional<double> nmeaDegrees(QStringView field, const CoordinateBox &box, Q
         const bool mark = c == u'.' && !point;
         if (!(c >= u'0' && c <= u'9') && !sign && !mark) {
             const qsizetype length = c.isHighSurrogate() && i + 1 < field.size() ? 2 : 1;
+            const QString what = c.isSpace() ? tr("a space") : quoted(field.sliced(i, length));
             problem = tr("The %1 holds %2, which a receiver cannot read: it takes %3, digits "
                          "with a decimal point.")
-                          .arg(box.box, quoted(field.sliced(i, length)), box.form);
+                          .arg(box.box, what, box.form);
             return std::nullopt;
         }
         point |= mark;
@@ -113,9 +121,9 @@ QString decimalDegreesWarning(QStringView text, const CoordinateBox &box)
     const qsizetype whole = point < 0 ? digits.size() : point;
     if (whole > 2 || std::abs(text.toDouble()) == 0)
         return {};
-    return tr("The %1 reads as 0\u00b0 %2\u2032, near %3: a receiver takes %4 as degrees and "
-              "minutes together. For %5 degrees, use Waypoint \u2192 Enter Position.")
-        .arg(box.box, digits.toString(), box.zeroLine, box.form, text.toString());
+    return tr("The %1 reads as 0\u00b0 %2\u2032, near %3. For %4 degrees, use Waypoint \u2192 "
+              "Enter Position.")
+        .arg(box.box, digits.toString(), box.zeroLine, text.toString());
 }
 
 // The text as the receiver gets it: composed, with "?" for each character that the 8-bit set
@@ -210,9 +218,15 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     QString lonProblem;
     std::optional<double> lat = nmeaDegrees(boxes.latitude, latBox, latProblem);
     std::optional<double> lon = nmeaDegrees(boxes.longitude, lonBox, lonProblem);
-    for (const QString &problem : {latProblem, lonProblem}) {
-        if (!problem.isEmpty())
-            reading.warnings << problem;
+    if (boxes.latitude.isEmpty() && boxes.longitude.isEmpty()) {
+        reading.warnings << tr("The Latitude and Longitude boxes are empty: type %1 and %2, or "
+                               "use Waypoint \u2192 Enter Position.")
+                                .arg(latBox.form, lonBox.form);
+    } else {
+        for (const QString &problem : {latProblem, lonProblem}) {
+            if (!problem.isEmpty())
+                reading.warnings << problem;
+        }
     }
     const std::pair<QStringView, const CoordinateBox *> coordinates[] = {
         {boxes.latitude, &latBox}, {boxes.longitude, &lonBox}};
@@ -225,7 +239,8 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
                                                                                {&lon, &lonBox}};
     for (const auto &[value, box] : signs) {
         const QChar shown = box == &latBox ? boxes.latitudeHemisphere : boxes.longitudeHemisphere;
-        if (!*value || !std::signbit(**value))
+        // Minus zero is still zero, whichever way it is taken.
+        if (!*value || !std::signbit(**value) || **value == 0)
             continue;
         const QChar taken = shown == box->negative ? box->positive : box->negative;
         reading.warnings << tr("The %1 has a minus sign against %2: a receiver takes it as %3.")
@@ -251,8 +266,8 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     }
 
     if (!boxes.waypointString.isEmpty() && boxes.waypointString != sentence) {
-        reading.warnings << tr("The Waypoint String was made from other values, and Send and "
-                               "Save send it as it stands: Make String brings it up to date.");
+        reading.warnings << tr("The Waypoint String was made from other values, and goes out "
+                               "as it stands: Make String brings it up to date.");
     }
 
     // The name field ends at the first comma after the hemisphere fields; "?" stands where the

@@ -1,6 +1,7 @@
 #include "ui/frmchooseport.h"
 
 #include "gps_link/portaccess.h"
+#include "ui/portname.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -21,7 +23,7 @@ constexpr int listedCharacters = 40;
 } // namespace
 
 frmChoosePort::frmChoosePort(const QString &currentPort, QWidget *parent)
-    : QDialog(parent), m_port(new QComboBox(this))
+    : QDialog(parent), m_port(new QComboBox(this)), m_problem(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmChoosePort"));
     setWindowTitle(tr("Serial Port"));
@@ -31,6 +33,9 @@ frmChoosePort::frmChoosePort(const QString &currentPort, QWidget *parent)
     // A typed name is taken as it is, never completed into a listed port's description.
     m_port->setCompleter(nullptr);
     m_port->setInsertPolicy(QComboBox::NoInsert);
+    // Qt would otherwise cut a longer name at 32767 characters without a word; it is refused
+    // whole instead.
+    m_port->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     m_port->setMinimumContentsLength(listedCharacters);
     m_port->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
@@ -61,15 +66,29 @@ frmChoosePort::frmChoosePort(const QString &currentPort, QWidget *parent)
     m_ok = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmChoosePort::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &frmChoosePort::reject);
-    connect(m_port, &QComboBox::editTextChanged, this,
-            [this] { m_ok->setEnabled(!portName().isEmpty()); });
+    connect(m_port, &QComboBox::editTextChanged, this, &frmChoosePort::check);
 
+    m_problem->setObjectName(QStringLiteral("lblPortProblem"));
+    m_problem->hide();
     auto form = new QFormLayout;
     form->addRow(label, m_port);
+    form->addRow(QString(), m_problem);
     auto layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
     m_port->setFocus();
+    check();
+}
+
+void frmChoosePort::check()
+{
+    const QString name = portName();
+    const QString problem = ui::portNameProblem(name);
+    m_problem->setText(problem);
+    m_problem->setVisible(!problem.isEmpty());
+    // Read out with the line, for those who cannot see the reason under it.
+    m_port->setAccessibleDescription(problem);
+    m_ok->setEnabled(!name.isEmpty() && problem.isEmpty());
 }
 
 QString frmChoosePort::portName() const
@@ -80,7 +99,7 @@ QString frmChoosePort::portName() const
 void frmChoosePort::accept()
 {
     const QString name = portName();
-    if (name.isEmpty())
+    if (name.isEmpty() || !ui::portNameProblem(name).isEmpty())
         return;
     QDialog::accept();
     emit portChosen(name);

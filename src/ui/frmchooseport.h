@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 // "Serial Port": the ports the system shows, the current one selected, or any name typed in.
@@ -19,10 +20,14 @@ public:
     void accept() override;
 
 signals:
-    // Only for a name that is not empty.
+    // Only for a name that is not empty and that the system could take.
     void portChosen(const QString &portName);
 
 private:
+    void check();
+
     QComboBox *m_port;
+    // Why the name typed cannot be taken, under the line, while OK is disabled.
+    QLabel *m_problem;
     QPushButton *m_ok;
 };

@@ -68,10 +68,9 @@ private:
 };
 
 frmWaypointFile::frmWaypointFile(const QString &filePath, PortLife &port, WaypointLog &log,
-                                 Services services, QWidget *parent)
+                                 RememberedChoices &choices, Services services, QWidget *parent)
     : QWidget(parent, Qt::Window), m_filePath(filePath), m_port(port), m_log(log),
-      m_services(std::move(services)),
-      m_choices(std::make_unique<RememberedChoices>(m_services.settingsFile)),
+      m_services(std::move(services)), m_choices(choices),
       m_pacedLink(std::make_unique<Link>(port)),
       m_sender(new waypointfile::PacedSender(*m_pacedLink, this)),
       m_reading(std::make_shared<Reading>()), m_progressTimer(new QTimer(this)),
@@ -154,13 +153,13 @@ void frmWaypointFile::createControls()
     m_nameLength->setObjectName(QStringLiteral("spnNameLength"));
     m_nameLength->setRange(waypointfile::wholeNames, waypointfile::longestNameLength);
     m_nameLength->setSpecialValueText(tr("whole"));
-    m_nameLength->setValue(m_choices->waypointNameLength());
+    m_nameLength->setValue(m_choices.waypointNameLength());
     m_pause = new QSpinBox(this);
     m_pause->setObjectName(QStringLiteral("spnPause"));
     m_pause->setRange(0, waypointfile::PacedSender::longestPauseMs);
     m_pause->setSingleStep(100);
     m_pause->setSuffix(tr(" ms"));
-    m_pause->setValue(m_choices->waypointPauseMs());
+    m_pause->setValue(m_choices.waypointPauseMs());
     m_twice = new QCheckBox(tr("Send each &twice"), this);
     m_twice->setObjectName(QStringLiteral("chkTwice"));
 
@@ -203,11 +202,11 @@ void frmWaypointFile::createControls()
     connect(m_save, &QPushButton::clicked, this, &frmWaypointFile::cmdSave_Click);
     connect(m_cancel, &QPushButton::clicked, this, &frmWaypointFile::cmdCancel_Click);
     connect(m_nameLength, &QSpinBox::valueChanged, this, [this](int length) {
-        m_choices->setWaypointNameLength(length);
+        m_choices.setWaypointNameLength(length);
         m_model->setNameLength(length);
     });
     connect(m_pause, &QSpinBox::valueChanged, this,
-            [this](int ms) { m_choices->setWaypointPauseMs(ms); });
+            [this](int ms) { m_choices.setWaypointPauseMs(ms); });
     connect(m_model, &WaypointListModel::tickedCountChanged, this, [this](qsizetype ticked) {
         if (!isReading() && !isSending())
             m_status->setText(

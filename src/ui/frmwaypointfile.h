@@ -29,8 +29,9 @@ class frmWaypointFile : public QWidget
 
 public:
     // Starts reading the file at once; the window shows its progress and can cancel it.
-    frmWaypointFile(const QString &filePath, PortLife &port, WaypointLog &log, Services services,
-                    QWidget *parent = nullptr);
+    // The port, the log and the choices are the main window's, which outlives this one.
+    frmWaypointFile(const QString &filePath, PortLife &port, WaypointLog &log,
+                    RememberedChoices &choices, Services services, QWidget *parent = nullptr);
     ~frmWaypointFile() override;
 
     QString filePath() const { return m_filePath; }
@@ -70,7 +71,7 @@ private:
     PortLife &m_port;
     WaypointLog &m_log;
     Services m_services;
-    std::unique_ptr<RememberedChoices> m_choices;
+    RememberedChoices &m_choices;
     std::unique_ptr<Link> m_pacedLink;
     waypointfile::PacedSender *m_sender;
     std::shared_ptr<Reading> m_reading;
