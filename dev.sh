@@ -28,8 +28,8 @@ windows_build_dir=build-windows
 # there instead of building it (that of ../shared/winkit/, where there is one). The sha256 is of
 # the archive this project was tested with.
 qt_kit=${PINDREL_QT_KIT:-/opt/qt6-mingw}
-qt_kit_archive=${PINDREL_QT_KIT_ARCHIVE:-../shared/winkit/qt6-mingw-6.4.2.tar.xz}
-qt_kit_sha256=953f14befb69bd7f89edace3079ea135849cb76a5488017d4429241112ede76c
+qt_kit_archive=${PINDREL_QT_KIT_ARCHIVE:-../shared/winkit/qt6-mingw-6.4.2-network.tar.xz}
+qt_kit_sha256=98f0f63d3e0bd51ca63fce33a1b3464a25d8dba70dbdfdb436b8cd2b3ea8a364
 # The font sets the suite can be run under, each alone (tests/fonts/), and their packages.
 declare -A font_set_packages=(
     [dejavu]=fonts-dejavu-core
@@ -71,7 +71,7 @@ build() {
     fi
 }
 
-# The kit takes 1.5 hours to build, so a prebuilt one is unpacked where there is one.
+# The kit takes about 25 minutes to build, so a prebuilt one is unpacked where there is one.
 install_qt_kit() {
     [ -x "$qt_kit/bin/qt-cmake" ] && return 0
     if [ -n "${PINDREL_QT_KIT_ARCHIVE:-}" ] || [ -e "$qt_kit_archive" ]; then
@@ -87,7 +87,7 @@ install_qt_kit() {
         return 0
     fi
     echo "There is no Windows Qt kit in $qt_kit, and no prebuilt one to unpack (PINDREL_QT_KIT_ARCHIVE"
-    echo "names one), so it is built from source now: this is done once, and takes about 1.5 hours"
+    echo "names one), so it is built from source now: this is done once, and takes about 25 minutes"
     echo "on 2 cores."
     tools/winkit/build-qt-kit.sh "$qt_kit"
 }

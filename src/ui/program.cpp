@@ -1,6 +1,7 @@
 #include "ui/program.h"
 
 #include "platform/nativename.h"
+#include "platform/sessionend.h"
 #include "platform/terminationsignals.h"
 #include "ui/frmgarminwaypoint.h"
 
@@ -68,6 +69,12 @@ int runProgram(Services services, WorkFolder folder, const QString &waypointFile
     shown = &window;
     if (!waypointPath.isEmpty())
         window.openWaypointFile(waypointPath);
+#ifdef Q_OS_WIN
+    // Windows tells a program with windows of a logoff or a shutdown by window messages.
+    platform::SessionEnd sessionEnd;
+    QObject::connect(&sessionEnd, &platform::SessionEnd::requested, &window,
+                     &frmGarminWaypoint::endProgram);
+#endif
     return QApplication::exec();
 }
 
