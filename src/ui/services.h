@@ -5,6 +5,10 @@
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
 
+#include <functional>
+
+class QWidget;
+
 // What the main window takes from outside: the real ones by default, recorded or fixed in tests.
 struct Services
 {
@@ -17,4 +21,6 @@ struct Services
     platform::NativeName portName = {};
     // Waits for the port's line to drain; empty for the system's own wait.
     DrainWorker::Step drainStep = {};
+    // Asks for a file of waypoints to send; empty for the system's file dialog.
+    std::function<QString(QWidget *parent)> chooseWaypointFile = {};
 };
