@@ -126,4 +126,24 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>ReceiverReadingLine</name>
+    <message numerus="yes">
+        <source>And %n more.</source>
+        <translation>
+            <numerusform>And %n more.</numerusform>
+            <numerusform>And %n more.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RememberedChoices</name>
+    <message numerus="yes">
+        <source>It did not answer within %n second(s).</source>
+        <translation>
+            <numerusform>It did not answer within %n second.</numerusform>
+            <numerusform>It did not answer within %n seconds.</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>
