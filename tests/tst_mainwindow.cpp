@@ -1,4 +1,5 @@
 #include "codepage.h"
+#include "gps_link/gpslink.h"
 #include "offscreen.h"
 #include "pseudoterminal.h"
 #include "ui/commandline.h"
@@ -16,15 +17,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSerialPort>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUdpSocket>
 
 #include <csignal>
 
@@ -86,6 +91,11 @@ private slots:
     void choosingWhileOpenMovesTheLink_data();
     void choosingWhileOpenMovesTheLink();
     void choicesSurviveARestart();
+    void speedIsChosenRememberedOrRefused_data();
+    void speedIsChosenRememberedOrRefused();
+    void newSpeedOnTheOpenPortWaitsForWhatWasSent();
+    void networkAddressTakesTheSameBytes_data();
+    void networkAddressTakesTheSameBytes();
     void quitAndCloseBoxDeliverEveryAcceptedByte_data();
     void quitAndCloseBoxDeliverEveryAcceptedByte();
     void quitClosesThePortThenTheLogThenTheWindow();
@@ -124,10 +134,12 @@ private:
     }
     QLineEdit *box(const char *name) const { return child<QLineEdit>(name); }
     void trigger(const char *action) const { child<QAction>(action)->trigger(); }
-    void recreateWindow(const platform::NativeName &portName);
+    void recreateWindow(const platform::NativeName &portName,
+                        std::optional<qint32> baudRate = std::nullopt);
     QByteArray logContents() const;
-    // Through Program -> Choose Port: types into the list and presses the key.
-    void choosePort(const QString &typed, Qt::Key key = Qt::Key_Return);
+    // Through Program -> Choose Port: types the speed, if any, then into the list, and presses
+    // the key.
+    void choosePort(const QString &typed, Qt::Key key = Qt::Key_Return, const QString &speed = {});
     bool logIsOpen() const;
     void type(const QString &name, const QString &lat, const QString &lon) const
     {
@@ -198,13 +210,15 @@ void tst_MainWindow::init()
     recreateWindow(m_portPath);
 }
 
-void tst_MainWindow::recreateWindow(const platform::NativeName &portName)
+void tst_MainWindow::recreateWindow(const platform::NativeName &portName,
+                                    std::optional<qint32> baudRate)
 {
     m_window.reset();
     m_messages.clear();
     Services services;
     services.message = [this](QWidget *, const QString &text) { m_messages << text; };
     services.portName = portName;
+    services.baudRate = baudRate;
     services.settingsFile = settingsFile();
     services.clock.time = [this] {
         m_clockReadings << QStringLiteral("time");
@@ -780,6 +794,9 @@ void tst_MainWindow::adviceShowsTheWayForward_data()
         << PortProblem::NoAccess << PortGroup{"dialout", true, false} << ports
         << QStringList{"dialout", "log out and in"} << "adduser";
 #endif
+    QTest::newRow("ports in natural order")
+        << PortProblem::WrongPort << PortGroup() << QStringList{"COM10", "COM2", "COM1"}
+        << QStringList{"COM1, COM2, COM10", "pindrel --port COM1"} << "";
 }
 
 void tst_MainWindow::adviceShowsTheWayForward()
@@ -795,16 +812,25 @@ void tst_MainWindow::adviceShowsTheWayForward()
     QVERIFY2(wrongHere.isEmpty() || !advice.contains(wrongHere), qPrintable(advice));
 }
 
-void tst_MainWindow::choosePort(const QString &typed, Qt::Key key)
+void tst_MainWindow::choosePort(const QString &typed, Qt::Key key, const QString &speed)
 {
     trigger("mnuChoosePort");
     auto dialog = m_window->findChild<QDialog *>(QStringLiteral("frmChoosePort"));
     QVERIFY(dialog && dialog->isVisible() && dialog->windowTitle() == u"Serial Port");
-    auto list = dialog->findChild<QComboBox *>();
+    auto list = dialog->findChild<QComboBox *>(QStringLiteral("cboPort"));
     QStringList listed;
     for (int i = 0; i < list->count(); ++i)
         listed << list->itemData(i).toString();
-    QCOMPARE(listed, presentSerialPorts());
+    // The ports there are, then an example of each network form.
+    const QStringList examples{"tcp://192.168.4.1:10110", "udp://192.168.4.1:10110"};
+    QCOMPARE(listed, presentSerialPorts() + examples);
+    auto speeds = dialog->findChild<QComboBox *>(QStringLiteral("cboSpeed"));
+    QCOMPARE(speeds->itemText(0), u"4800"_qs);
+    QCOMPARE(speeds->count(), 6);
+    if (!speed.isEmpty()) {
+        speeds->lineEdit()->selectAll();
+        QTest::keyClicks(speeds, speed);
+    }
     // The current port stands selected, so that what is typed replaces it.
     QCOMPARE(list->lineEdit()->selectedText(), list->currentText());
     QTest::keyClicks(list, typed);
@@ -900,6 +926,179 @@ void tst_MainWindow::choicesSurviveARestart()
     QCOMPARE(m_messages, QStringList());
     const QByteArray southEast = "$GPWPL,3351.123,S,08412.345,E,HOME*50\r\n";
     QCOMPARE(m_pty->receive(southEast.size()), southEast);
+}
+
+void tst_MainWindow::speedIsChosenRememberedOrRefused_data()
+{
+    // Typed in Choose Port; given with --baud (0 for none); the speed of the line after Open
+    // Port (0: refused, and told); after a restart without --baud.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("given");
+    QTest::addColumn<int>("opened");
+    QTest::addColumn<int>("afterRestart");
+    QTest::newRow("4800 unless chosen") << "" << 0 << 4800 << 4800;
+    QTest::newRow("listed speed, remembered") << "9600" << 0 << 9600 << 9600;
+    QTest::newRow("--baud for one run") << "" << 19200 << 19200 << 4800;
+    QTest::newRow("--baud wins over the remembered") << "38400" << 57600 << 57600 << 38400;
+#ifdef Q_OS_LINUX
+    QTest::newRow("typed speed of its own") << "31250" << 0 << 31250 << 31250;
+#endif
+    // The port opens; Qt's serial layer refuses the speed itself.
+    QTest::newRow("refused") << "" << -1 << 0 << 4800;
+}
+
+void tst_MainWindow::speedIsChosenRememberedOrRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, given);
+    QFETCH(int, opened);
+    QFETCH(int, afterRestart);
+    if (!typed.isEmpty())
+        choosePort(m_portPath, Qt::Key_Return, typed);
+    if (given != 0)
+        recreateWindow(m_portPath, qMax(given, 0));
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    auto port = child<QSerialPort>("MSComm1");
+    if (opened == 0) {
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(m_portPath) &&
+                     m_messages.first().contains(u"the speed 0 baud"),
+                 qPrintable(m_messages.first()));
+        QVERIFY(!port->isOpen());
+    } else {
+        QCOMPARE(m_messages, QStringList());
+        const LineSettings line = m_pty->settings();
+        QCOMPARE(line.speed, opened);
+        QVERIFY(line.dataBits == 8 && !line.parity && !line.twoStopBits);
+        trigger("mnuSendString");
+        QCOMPARE(m_pty->receive(example.size()), example);
+    }
+    recreateWindow(m_portPath);
+    trigger("mnuOpenPort");
+    QCOMPARE(m_pty->settings().speed, afterRestart);
+}
+
+void tst_MainWindow::newSpeedOnTheOpenPortWaitsForWhatWasSent()
+{
+    type(QString(2000, u'z'), "1", "2");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    choosePort(m_portPath, Qt::Key_Return, "115200");
+    // The same port stays open; its new speed comes once the sentence has gone at the old.
+    auto port = child<QSerialPort>("MSComm1");
+    QVERIFY(port->isOpen());
+    trigger("mnuSendString");
+    const QByteArray sentence = generated().toLatin1();
+    QCOMPARE(m_pty->receive(2 * sentence.size()), sentence + sentence);
+    QTRY_COMPARE(m_pty->settings().speed, 115200);
+    QVERIFY(port->isOpen());
+    QCOMPARE(m_messages, QStringList());
+}
+
+void tst_MainWindow::networkAddressTakesTheSameBytes_data()
+{
+    QTest::addColumn<bool>("udp");
+    QTest::addColumn<bool>("chosenInTheWindow");
+    // What the far end does: 0 takes every byte, 1 is not there, 2 stops reading.
+    QTest::addColumn<int>("server");
+    QTest::newRow("tcp, --port") << false << false << 0;
+    QTest::newRow("tcp, chosen") << false << true << 0;
+    QTest::newRow("udp, --port") << true << false << 0;
+    QTest::newRow("udp, chosen") << true << true << 0;
+    QTest::newRow("tcp, refused") << false << false << 1;
+    QTest::newRow("tcp, stops reading, quit given up") << false << false << 2;
+}
+
+void tst_MainWindow::networkAddressTakesTheSameBytes()
+{
+    QFETCH(bool, udp);
+    QFETCH(bool, chosenInTheWindow);
+    QFETCH(int, server);
+    QTcpServer tcp;
+    QUdpSocket datagrams;
+    QVERIFY(udp ? datagrams.bind(QHostAddress::LocalHost, 0)
+                : tcp.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = udp ? datagrams.localPort() : tcp.serverPort();
+    if (server == 1)
+        tcp.close();
+    const QString hostAndPort = QStringLiteral("127.0.0.1:%1").arg(port);
+    const QString address = (udp ? u"udp://"_qs : u"tcp://"_qs) + hostAndPort;
+    if (chosenInTheWindow)
+        choosePort(address);
+    else
+        recreateWindow(address);
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    auto link = m_window->findChild<GpsLink *>();
+    if (server == 1) {
+        QTRY_COMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(hostAndPort), qPrintable(m_messages.first()));
+        trigger("mnuSendString");
+        QCOMPARE(m_messages.last(), u"Port Not Open!"_qs);
+        return;
+    }
+    QTRY_VERIFY(link->isOpen());
+    trigger("mnuOpenPort");
+    QCOMPARE(m_messages, QStringList{u"Port Already Open!"_qs});
+    m_messages.clear();
+    trigger("mnuSendString");
+    trigger("mnuSendString");
+    if (udp) {
+        QList<QByteArray> received;
+        const QDeadlineTimer deadline(5000);
+        while (received.size() < 2 && !deadline.hasExpired()) {
+            if (datagrams.hasPendingDatagrams())
+                received << datagrams.receiveDatagram().data();
+            else
+                QTest::qWait(10);
+        }
+        QCOMPARE(received, (QList<QByteArray>{example, example}));
+        trigger("mnuQuit");
+        QVERIFY(!m_window->isVisible() || QTest::qWaitFor([&] { return !m_window->isVisible(); }));
+        QCOMPARE(m_messages, QStringList());
+        return;
+    }
+    QTRY_VERIFY(tcp.hasPendingConnections());
+    QTcpSocket *far = tcp.nextPendingConnection();
+    if (server == 0) {
+        QByteArray received;
+        QTRY_VERIFY((received += far->readAll(), received.size() >= 2 * example.size()));
+        QCOMPARE(received, example + example);
+        trigger("mnuQuit");
+        QTRY_VERIFY(!m_window->isVisible());
+        QCOMPARE(m_messages, QStringList());
+        return;
+    }
+    // The far end takes a little, then reads no more: Quit waits, shows what is left, and is
+    // given up.
+    far->setReadBufferSize(4096);
+    type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
+    trigger("mnuMakeString");
+    // Until the system takes no more, and the rest waits in the program.
+    for (int i = 0; i < 1024; ++i) {
+        trigger("mnuSendString");
+        QTest::qWait(5);
+        if (link->bytesToSend() > 0 && (QTest::qWait(100), link->bytesToSend() > 0))
+            break;
+    }
+    QVERIFY(link->bytesToSend() > 0);
+    trigger("mnuQuit");
+    QProgressDialog *progress = nullptr;
+    QTRY_VERIFY((progress = m_window->findChild<QProgressDialog *>(u"frmClosingPort"_qs)) &&
+                progress->isVisible());
+    QVERIFY2(progress->labelText().contains(hostAndPort), qPrintable(progress->labelText()));
+    const qint64 left = link->bytesToSend();
+    QVERIFY(left > 0);
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QTRY_VERIFY(!m_window->isVisible());
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(hostAndPort) &&
+                 m_messages.first().contains(QString::number(left)),
+             qPrintable(m_messages.first()));
 }
 
 void tst_MainWindow::quitAndCloseBoxDeliverEveryAcceptedByte_data()
@@ -1202,6 +1401,11 @@ void tst_MainWindow::commandLineChoosesThePort()
     QVERIFY(parseCommandLine({"pindrel", "-geometry", "600x200+30+40", "-title", "--port", "-name",
                               "gps", "--platform", "xcb", "-style=fusion", "-sync"})
                 .portName.isEmpty());
+    QVERIFY(parseCommandLine({"pindrel", "--port", "tcp://[fd00::1]:10110"}).portName ==
+            QStringLiteral("tcp://[fd00::1]:10110"));
+    QCOMPARE(parseCommandLine({"pindrel", "--baud", "9600"}).baudRate, 9600);
+    QCOMPARE(parseCommandLine({"pindrel", "--baud=31250"}).baudRate, 31250);
+    QVERIFY(!parseCommandLine({"pindrel"}).baudRate);
     QVERIFY(parseCommandLine({"pindrel", "--documents"}).inDocuments);
     QVERIFY(!parseCommandLine({"pindrel"}).inDocuments);
 }
@@ -1212,7 +1416,7 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
     QTest::addColumn<int>("status");
     // On standard output for status 0, else on standard error, followed by the usage.
     QTest::addColumn<QString>("text");
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--port NAME";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--baud N";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Pindrel 1.";
     QTest::newRow("unknown option")
         << QStringList{"--bogus"} << ui::usageErrorStatus << "Unknown option 'bogus'.";
@@ -1223,6 +1427,12 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
         << "Unknown option 'qwindowtitle'.";
     QTest::newRow("port without name")
         << QStringList{"--port"} << ui::usageErrorStatus << "Missing value";
+    QTest::newRow("baud not a number")
+        << QStringList{"--baud", "fast"} << ui::usageErrorStatus << "'fast' is not one";
+    QTest::newRow("baud of 0") << QStringList{"--baud=0"} << ui::usageErrorStatus
+                               << "'0' is not one";
+    QTest::newRow("baud with a sign")
+        << QStringList{"--baud", "+9600"} << ui::usageErrorStatus << "'+9600' is not one";
 }
 
 void tst_MainWindow::commandLineAnswersWithoutWindowOrLog()

@@ -8,11 +8,17 @@ namespace {
 // Waits shorter than this close without a window.
 constexpr int quietMs = 1000;
 
-QString sendingText(const QString &portName, qint64 bytes)
+QString sendingText(const GpsLink *link, qint64 bytes)
 {
-    const qint64 ms = GpsLink::transmitMs(bytes);
-    const int seconds = int((ms + 999) / 1000);
+    const QString portName = link->shownPortName();
     const int n = int(bytes);
+    // The network takes bytes as fast as the far end reads them: there is no time to tell.
+    if (link->isNetwork()) {
+        return frmClosingPort::tr("Sending to %1 before closing.\n%n byte(s) left.", nullptr, n)
+            .arg(link->hostAndPort());
+    }
+    const qint64 ms = link->lineMs(bytes);
+    const int seconds = int((ms + 999) / 1000);
     if (seconds < 60) {
         return frmClosingPort::tr("Sending to the receiver on %1 before closing.\n"
                                   "%n byte(s) left, about %2 s.",
@@ -53,6 +59,6 @@ frmClosingPort::frmClosingPort(GpsLink *link, QWidget *parent)
 
 void frmClosingPort::showLeft(qint64 bytesLeft)
 {
-    setLabelText(sendingText(m_link->shownPortName(), bytesLeft));
+    setLabelText(sendingText(m_link, bytesLeft));
     setValue(int(1000 - qMin(bytesLeft, m_pending) * 1000 / m_pending));
 }

@@ -6,6 +6,7 @@
 #include "sentence/waypointsentence.h"
 #include "ui/frmchooseport.h"
 #include "ui/frmclosingport.h"
+#include "ui/frmconnecting.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointhelp.h"
 #include "ui/layout.h"
@@ -102,16 +103,23 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     setObjectName(QStringLiteral("frmGarminWaypoint"));
     setWindowTitle(tr("Garmin Pindrel V 1.0"));
     setWindowIcon(pictures::programIcon());
+    m_link->setBaudRate(m_services.baudRate.value_or(m_choices.baudRate()));
     createControls();
     createMenus();
     // Queued: the box is shown only after the failing port has been closed and its error has
     // stopped, never while it is still raising errors underneath.
+    connect(m_link, &GpsLink::failed, this, &frmGarminWaypoint::portFailed, Qt::QueuedConnection);
+    connect(m_link, &GpsLink::openFailed, this, &frmGarminWaypoint::openFailed,
+            Qt::QueuedConnection);
     connect(
-        m_link, &GpsLink::failed, this,
-        [this](const QString &reason) {
-            m_services.message(this, tr("The serial port %1 stopped working and has been "
-                                        "closed.\n\n%2")
-                                         .arg(m_link->shownPortName(), reason));
+        m_link, &GpsLink::speedRefused, this,
+        [this](qint32 refused, const QString &reason) {
+            m_services.message(this, tr("The serial port %1 does not take the speed %2 baud, and "
+                                        "goes on at %3 baud.\n\n%4")
+                                         .arg(m_link->shownPortName())
+                                         .arg(refused)
+                                         .arg(m_link->baudRate())
+                                         .arg(reason));
         },
         Qt::QueuedConnection);
     // Queued for the same reason, and so that what follows a close always runs from the event
@@ -259,7 +267,7 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 {
     // Window-modal, so there is only ever one, and the window waits for it without a loop of
     // its own.
-    auto choose = new frmChoosePort(m_link->shownPortName(), this);
+    auto choose = new frmChoosePort(m_link->shownPortName(), m_link->baudRate(), this);
     choose->setAttribute(Qt::WA_DeleteOnClose);
     // Queued: the port moves once the dialog has gone, not from inside its key press.
     connect(choose, &frmChoosePort::portChosen, this, &frmGarminWaypoint::usePort,
@@ -267,22 +275,30 @@ void frmGarminWaypoint::mnuChoosePort_Click()
     choose->open();
 }
 
-void frmGarminWaypoint::usePort(const QString &portName)
+void frmGarminWaypoint::usePort(const QString &portName, qint32 baudRate)
 {
     // The current port, taken again as shown, keeps the name the system gave it.
+    const bool samePort = portName == m_link->shownPortName();
     const platform::NativeName name =
-        portName == m_link->shownPortName() ? m_link->portName() : platform::NativeName(portName);
+        samePort ? m_link->portName() : platform::NativeName(portName);
     // Settings keep text: a name that no text stands for holds for this run only.
     if (const std::optional<QString> text = name.toText())
         m_choices.setPortName(*text);
+    m_choices.setBaudRate(baudRate);
+    if (samePort && m_link->isOpen()) {
+        m_link->setBaudRate(baudRate);
+        return;
+    }
     if (!m_link->isOpen()) {
         m_link->setPortName(name);
+        m_link->setBaudRate(baudRate);
         return;
     }
     // A port already closing for Quit stays closed.
     const bool reopen = !m_link->isClosing();
-    closePortThen([this, name, reopen] {
+    closePortThen([this, name, baudRate, reopen] {
         m_link->setPortName(name);
+        m_link->setBaudRate(baudRate);
         if (reopen)
             mnuOpenPort_Click();
     });
@@ -290,11 +306,24 @@ void frmGarminWaypoint::usePort(const QString &portName)
 
 void frmGarminWaypoint::mnuOpenPort_Click()
 {
-    if (m_link->isOpen()) {
+    if (m_link->isOpen() || m_link->isConnecting()) {
         m_services.message(this, tr("Port Already Open!"));
         return;
     }
-    if (!m_link->open()) {
+    const bool opened = m_link->open();
+    if (m_link->isConnecting()) {
+        new frmConnecting(m_link, this);
+    } else if (!opened && m_link->isNetwork()) {
+        m_services.message(this, tr("%1 is not a network address Pindrel can use.\n\n%2")
+                                     .arg(m_link->shownPortName(), m_link->errorString()));
+    } else if (!opened && m_link->speedWasRefused()) {
+        m_services.message(this, tr("The serial port %1 does not take the speed %2 baud, and "
+                                    "has not been opened.\n\n%3\n\nChoose another speed with "
+                                    "Program → Choose Port.")
+                                     .arg(m_link->shownPortName())
+                                     .arg(m_link->baudRate())
+                                     .arg(m_link->errorString()));
+    } else if (!opened) {
         QString text = tr("The serial port %1 could not be opened.\n\n%2")
                            .arg(m_link->shownPortName(), m_link->errorString());
         const QString advice = ui::portAdvice(m_link->shownPortName(), m_link->openProblem(),
@@ -390,7 +419,7 @@ void frmGarminWaypoint::quit(bool everyWindow)
 void frmGarminWaypoint::closeEvent(QCloseEvent *event)
 {
     // The window goes once the port has closed; the log stays open until the program ends.
-    if (m_link->isOpen() || m_link->isClosing()) {
+    if (m_link->isOpen() || m_link->isClosing() || m_link->isConnecting()) {
         event->ignore();
         closePortThen([this] { close(); });
         return;
@@ -406,9 +435,42 @@ void frmGarminWaypoint::closePortThen(std::function<void()> next)
     m_link->closeWhenSent();
 }
 
+void frmGarminWaypoint::openFailed(const QString &reason)
+{
+    // No reason: the user cancelled.
+    if (reason.isEmpty())
+        return;
+    m_services.message(
+        this, tr("Pindrel could not connect to %1.\n\n%2").arg(m_link->hostAndPort(), reason));
+}
+
+void frmGarminWaypoint::portFailed(const QString &reason, qint64 unsent)
+{
+    if (m_link->isNetwork()) {
+        m_services.message(this, tr("The connection to %1 stopped working and has been closed: "
+                                    "the last %n byte(s) did not go out.\n\n%2",
+                                    nullptr, int(unsent))
+                                     .arg(m_link->hostAndPort(), reason));
+        return;
+    }
+    m_services.message(this, tr("The serial port %1 stopped working and has been closed.\n\n%2")
+                                 .arg(m_link->shownPortName(), reason));
+}
+
 void frmGarminWaypoint::portClosed(qint64 unsent, const QString &failure)
 {
-    if (!failure.isEmpty()) {
+    if (m_link->isNetwork() && !failure.isEmpty()) {
+        m_services.message(this, tr("The connection to %1 stopped working while Pindrel was "
+                                    "waiting for it to send, and has been closed: the last %n "
+                                    "byte(s) did not go out.\n\n%2",
+                                    nullptr, int(unsent))
+                                     .arg(m_link->hostAndPort(), failure));
+    } else if (m_link->isNetwork() && unsent > 0) {
+        m_services.message(this, tr("The connection to %1 was closed before everything had been "
+                                    "sent: the last %n byte(s) did not go out.",
+                                    nullptr, int(unsent))
+                                     .arg(m_link->hostAndPort()));
+    } else if (!failure.isEmpty()) {
         m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
                                     "waiting for it to send, and has been closed: the last %n "
                                     "byte(s) did not go out.\n\n%2",

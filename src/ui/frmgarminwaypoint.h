@@ -65,10 +65,13 @@ private:
     void fitToFont();
 
     void portClosed(qint64 unsent, const QString &failure);
+    void portFailed(const QString &reason, qint64 unsent);
+    void openFailed(const QString &reason);
     void quit(bool everyWindow);
-    // Moves the link to the port: an open port is closed as Quit closes it, and the new one
-    // opened in its place.
-    void usePort(const QString &portName);
+    // Moves the link to the port at the speed: an open port is closed as Quit closes it, and
+    // the new one opened in its place; the same port open takes the new speed between
+    // sentences.
+    void usePort(const QString &portName, qint32 baudRate);
 
     Services m_services;
     RememberedChoices m_choices;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -48,6 +50,7 @@ QString portAdvice(const QString &portName, PortProblem problem, const PortGroup
 #endif
     QStringList others = presentPorts;
     others.removeAll(portName);
+    std::sort(others.begin(), others.end(), portNameLess);
     if (others.isEmpty() && presentPorts.isEmpty()) {
         return tr("This computer shows no serial port. Plug in the receiver or its USB adapter, "
                   "then choose its port with Program → Choose Port, or start Pindrel with the "

@@ -7,8 +7,9 @@
 
 class QSettings;
 
-// What the user chose in the window and finds again at the next start: the serial port and the
-// two hemispheres. Each choice is written as it is made, so a crash later does not lose it.
+// What the user chose in the window and finds again at the next start: the serial port with its
+// speed, and the two hemispheres. Each choice is written as it is made, so a crash later does not
+// lose it.
 class RememberedChoices
 {
 public:
@@ -19,6 +20,9 @@ public:
     // The port chosen last, or the first serial port when none has been.
     QString portName() const;
     void setPortName(const QString &portName);
+    // The speed chosen with the port, or 4800 baud when none has been.
+    qint32 baudRate() const;
+    void setBaudRate(qint32 baudRate);
 
     // 'N' or 'S'; 'N' until the user chooses.
     QChar latitudeHemisphere() const;

@@ -4,6 +4,10 @@
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
 
+#include <QtGlobal>
+
+#include <optional>
+
 // What the main window takes from outside: the real ones by default, recorded or fixed in tests.
 struct Services
 {
@@ -14,4 +18,6 @@ struct Services
     QString settingsFile = {};
     // Given on the command line, for this run only; empty for the port chosen last.
     platform::NativeName portName = {};
+    // The serial port's speed for this run; none for the one chosen last.
+    std::optional<qint32> baudRate = {};
 };

@@ -1,0 +1,33 @@
+#include "ui/frmconnecting.h"
+
+#include "gps_link/gpslink.h"
+#include "platform/messagebox.h"
+
+namespace {
+
+// A connection made sooner than this, as on a local network, shows no window.
+constexpr int quietMs = 500;
+
+} // namespace
+
+frmConnecting::frmConnecting(GpsLink *link, QWidget *parent) : QProgressDialog(parent)
+{
+    setObjectName(QStringLiteral("frmConnecting"));
+    setWindowTitle(QString::fromLatin1(platform::applicationTitle));
+    setWindowModality(Qt::WindowModal);
+    setLabelText(tr("Connecting to %1...").arg(link->hostAndPort()));
+    setCancelButtonText(tr("Cancel"));
+    setAutoClose(false);
+    setAutoReset(false);
+    // No steps to count: the bar only shows that Pindrel is waiting.
+    setRange(0, 0);
+    setMinimumDuration(quietMs);
+    setValue(0);
+    connect(this, &QProgressDialog::canceled, link, &GpsLink::cancelOpen);
+    const auto done = [this] {
+        hide();
+        deleteLater();
+    };
+    connect(link, &GpsLink::opened, this, done);
+    connect(link, &GpsLink::openFailed, this, done);
+}
