@@ -24,10 +24,10 @@ windows_packages=("${build_packages[@]}" qt6-base-dev-tools g++-mingw-w64-x86-64
 windows_build_dir=build-windows
 # The Windows Qt kit: where it is installed, and the prebuilt archive of it that may be unpacked
 # there instead of building it (that of ../shared/winkit/, where there is one). The sha256 is of
-# the archive this project was tested with.
+# the archive this project was tested with: the kit with QtNetwork (and QtConcurrent).
 qt_kit=${PINDREL_QT_KIT:-/opt/qt6-mingw}
-qt_kit_archive=${PINDREL_QT_KIT_ARCHIVE:-../shared/winkit/qt6-mingw-6.4.2.tar.xz}
-qt_kit_sha256=953f14befb69bd7f89edace3079ea135849cb76a5488017d4429241112ede76c
+qt_kit_archive=${PINDREL_QT_KIT_ARCHIVE:-../shared/winkit/qt6-mingw-6.4.2-network.tar.xz}
+qt_kit_sha256=98f0f63d3e0bd51ca63fce33a1b3464a25d8dba70dbdfdb436b8cd2b3ea8a364
 # The font sets the suite can be run under, each alone (tests/fonts/), and their packages.
 declare -A font_set_packages=(
     [dejavu]=fonts-dejavu-core
@@ -69,9 +69,16 @@ build() {
     fi
 }
 
-# The kit takes 1.5 hours to build, so a prebuilt one is unpacked where there is one.
+# The kit takes 1.5 hours to build, so a prebuilt one is unpacked where there is one. A kit
+# installed before Pindrel needed QtNetwork (the first archive) is replaced.
 install_qt_kit() {
-    [ -x "$qt_kit/bin/qt-cmake" ] && return 0
+    if [ -x "$qt_kit/bin/qt-cmake" ] && [ -d "$qt_kit/lib/cmake/Qt6Network" ]; then
+        return 0
+    fi
+    if [ -x "$qt_kit/bin/qt-cmake" ]; then
+        echo "The Windows Qt kit in $qt_kit has no QtNetwork, which Pindrel now needs: it is replaced."
+        as_root rm -rf "$qt_kit"
+    fi
     if [ -n "${PINDREL_QT_KIT_ARCHIVE:-}" ] || [ -e "$qt_kit_archive" ]; then
         echo "Unpacking the Windows Qt kit $qt_kit_archive into $qt_kit"
         if ! echo "$qt_kit_sha256  $qt_kit_archive" | sha256sum --check --quiet; then
