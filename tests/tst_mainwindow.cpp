@@ -1002,7 +1002,8 @@ void tst_MainWindow::networkAddressTakesTheSameBytes_data()
 {
     QTest::addColumn<bool>("udp");
     QTest::addColumn<bool>("chosenInTheWindow");
-    // What the far end does: 0 takes every byte, 1 is not there, 2 stops reading.
+    // What the far end does: 0 takes every byte, 1 is not there, 2 stops reading, 3 never
+    // answers.
     QTest::addColumn<int>("server");
     QTest::newRow("tcp, --port") << false << false << 0;
     QTest::newRow("tcp, chosen") << false << true << 0;
@@ -1010,6 +1011,7 @@ void tst_MainWindow::networkAddressTakesTheSameBytes_data()
     QTest::newRow("udp, chosen") << true << true << 0;
     QTest::newRow("tcp, refused") << false << false << 1;
     QTest::newRow("tcp, stops reading, quit given up") << false << false << 2;
+    QTest::newRow("tcp, no answer, connecting cancelled") << false << false << 3;
 }
 
 void tst_MainWindow::networkAddressTakesTheSameBytes()
@@ -1019,8 +1021,21 @@ void tst_MainWindow::networkAddressTakesTheSameBytes()
     QFETCH(int, server);
     QTcpServer tcp;
     QUdpSocket datagrams;
+    // A server that takes one connection and has room for one more waiting: the system drops
+    // a third one's requests, so that connection is never made.
+    tcp.setListenBacklogSize(0);
+    tcp.setMaxPendingConnections(1);
     QVERIFY(udp ? datagrams.bind(QHostAddress::LocalHost, 0)
                 : tcp.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket taken;
+    QTcpSocket waiting;
+    if (server == 3) {
+        taken.connectToHost(QHostAddress::LocalHost, tcp.serverPort());
+        QVERIFY(taken.waitForConnected(5000));
+        QTRY_VERIFY(tcp.hasPendingConnections());
+        waiting.connectToHost(QHostAddress::LocalHost, tcp.serverPort());
+        QVERIFY(waiting.waitForConnected(5000));
+    }
     const quint16 port = udp ? datagrams.localPort() : tcp.serverPort();
     if (server == 1)
         tcp.close();
@@ -1034,6 +1049,21 @@ void tst_MainWindow::networkAddressTakesTheSameBytes()
     trigger("mnuMakeString");
     trigger("mnuOpenPort");
     auto link = m_window->findChild<GpsLink *>();
+    if (server == 3) {
+        QProgressDialog *connecting = nullptr;
+        QTRY_VERIFY((connecting = m_window->findChild<QProgressDialog *>(u"frmConnecting"_qs)) &&
+                    connecting->isVisible());
+        QCOMPARE(connecting->labelText(), u"Connecting to %1..."_qs.arg(hostAndPort));
+        QVERIFY(link->isConnecting() && !link->isOpen());
+        QTest::keyClick(connecting, Qt::Key_Escape);
+        QTRY_VERIFY(!m_window->findChild<QProgressDialog *>(u"frmConnecting"_qs));
+        QVERIFY(!link->isConnecting() && !link->isOpen());
+        // Cancelled: nothing to tell, and Open Port may try again.
+        QCOMPARE(m_messages, QStringList());
+        trigger("mnuSendString");
+        QCOMPARE(m_messages, QStringList{u"Port Not Open!"_qs});
+        return;
+    }
     if (server == 1) {
         QTRY_COMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages.first().contains(hostAndPort), qPrintable(m_messages.first()));
