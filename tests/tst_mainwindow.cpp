@@ -1093,10 +1093,10 @@ void tst_MainWindow::networkAddressTakesTheSameBytes()
         return;
     }
     QTRY_VERIFY(tcp.hasPendingConnections());
-    QTcpSocket *far = tcp.nextPendingConnection();
+    QTcpSocket *peer = tcp.nextPendingConnection();
     if (server == 0) {
         QByteArray received;
-        QTRY_VERIFY((received += far->readAll(), received.size() >= 2 * example.size()));
+        QTRY_VERIFY((received += peer->readAll(), received.size() >= 2 * example.size()));
         QCOMPARE(received, example + example);
         trigger("mnuQuit");
         QTRY_VERIFY(!m_window->isVisible());
@@ -1105,7 +1105,7 @@ void tst_MainWindow::networkAddressTakesTheSameBytes()
     }
     // The far end takes a little, then reads no more: Quit waits, shows what is left, and is
     // given up.
-    far->setReadBufferSize(4096);
+    peer->setReadBufferSize(4096);
     type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
     trigger("mnuMakeString");
     // Until the system takes no more, and the rest waits in the program.
