@@ -1,10 +1,15 @@
 #include "platform/application.h"
 #include "platform/runningmarker.h"
+#include "platform/terminationsignals.h"
 #include "ui/commandline.h"
 #include "ui/program.h"
 
 int main(int argc, char *argv[])
 {
+#ifndef Q_OS_WIN
+    // Until the program can end as Quit does, a logout or a kill waits rather than killing it.
+    platform::holdTerminationSignals();
+#endif
     // Read before anything else, so that --help or a mistyped option starts no window and
     // leaves the log as it was.
     const ui::CommandLine commandLine = ui::parseCommandLine(ui::commandLineArguments(argc, argv));

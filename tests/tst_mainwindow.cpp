@@ -6,13 +6,16 @@
 #include "ui/frmgarminwaypoint.h"
 #include "ui/portadvice.h"
 #include "ui/program.h"
+#include "ui/rememberedchoices.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QDirIterator>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +23,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSerialPort>
 #include <QStyle>
@@ -31,7 +35,9 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -115,6 +121,8 @@ private slots:
     void commandLineChoosesThePort();
     void commandLineAnswersWithoutWindowOrLog_data();
     void commandLineAnswersWithoutWindowOrLog();
+    void signalAtStartEndsAsQuit_data();
+    void signalAtStartEndsAsQuit();
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
@@ -162,6 +170,13 @@ private:
     QDate m_date{2004, 3, 9};
     QString m_startDir;
     int m_paints = 0;
+    // A line that holds its bytes until released, as a slow receiver's would.
+    DrainWorker::Step m_drainStep;
+    std::atomic<bool> m_drainReleased{true};
+    std::atomic<int> m_drains{0};
+    // Each message waits this long, as a modal box would, watching what else shows meanwhile.
+    int m_messageWaitMs = 0;
+    bool m_closingShownWithMessage = false;
 };
 
 namespace {
@@ -202,6 +217,7 @@ void tst_MainWindow::init()
     // The log lies in the working directory, as it does for a user.
     m_startDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_drains = 0;
     m_pty = std::make_unique<PseudoTerminal>();
     QVERIFY(m_pty->isValid());
     // A name of our own for the port, so that a test can point it at a fresh pseudo-terminal.
@@ -216,10 +232,21 @@ void tst_MainWindow::recreateWindow(const platform::NativeName &portName,
     m_window.reset();
     m_messages.clear();
     Services services;
-    services.message = [this](QWidget *, const QString &text) { m_messages << text; };
+    services.message = [this](QWidget *, const QString &text) {
+        m_messages << text;
+        if (m_messageWaitMs == 0)
+            return;
+        // As a modal box's own loop: no deferred deletion from outside it runs meanwhile.
+        QEventLoop box;
+        QTimer::singleShot(m_messageWaitMs, &box, &QEventLoop::quit);
+        box.exec();
+        auto closing = m_window->findChild<QDialog *>(QStringLiteral("frmClosingPort"));
+        m_closingShownWithMessage = m_closingShownWithMessage || (closing && closing->isVisible());
+    };
     services.portName = portName;
     services.baudRate = baudRate;
     services.settingsFile = settingsFile();
+    services.drainStep = m_drainStep;
     services.clock.time = [this] {
         m_clockReadings << QStringLiteral("time");
         return m_time;
@@ -236,7 +263,11 @@ void tst_MainWindow::recreateWindow(const platform::NativeName &portName,
 
 void tst_MainWindow::cleanup()
 {
+    m_drainReleased = true;
     m_window.reset();
+    m_drainStep = {};
+    m_messageWaitMs = 0;
+    m_closingShownWithMessage = false;
     m_pty.reset();
     QDir::setCurrent(m_startDir);
     m_dir.reset();
@@ -869,40 +900,103 @@ void tst_MainWindow::choosePortTakesOpenAndSendThere()
 
 void tst_MainWindow::choosingWhileOpenMovesTheLink_data()
 {
-    QTest::addColumn<QString>("other");
-    QTest::newRow("to another port") << "ttyOther";
-    QTest::newRow("to a port that is gone") << "gone";
+    // Ports chosen one after the other while the first still drains: "same" is the open port,
+    // the others are names in the test's folder, where only ttyOther leads to a port.
+    QTest::addColumn<QStringList>("choices");
+    // What comes next: nothing, Quit, or an end asked from outside (a signal, a session's end).
+    QTest::addColumn<QString>("then");
+    // The port open at the end, or empty.
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("to another port") << QStringList{"ttyOther"} << ""
+                                     << "ttyOther" << 0;
+    QTest::newRow("to a port that is gone") << QStringList{"gone"} << ""
+                                            << "" << 1;
+    QTest::newRow("twice while draining: the last wins") << QStringList{"gone", "ttyOther"} << ""
+                                                         << "ttyOther" << 0;
+    QTest::newRow("and back again while draining") << QStringList{"ttyOther", "same"} << ""
+                                                   << "same" << 0;
+    QTest::newRow("the open port again: nothing happens") << QStringList{"same"} << ""
+                                                          << "same" << 0;
+    QTest::newRow("quit while draining opens nothing") << QStringList{"gone"} << "quit"
+                                                       << "" << 0;
+    QTest::newRow("ended from outside while draining opens nothing")
+        << QStringList{"gone", "ttyOther"} << "end"
+        << "" << 0;
 }
 
 void tst_MainWindow::choosingWhileOpenMovesTheLink()
 {
-    QFETCH(QString, other);
-    const bool toAPort = other != u"gone";
+    QFETCH(QStringList, choices);
+    QFETCH(QString, then);
+    QFETCH(QString, opened);
+    QFETCH(int, messages);
 #ifdef Q_OS_WIN
-    if (toAPort)
+    if (choices.contains(QStringLiteral("ttyOther")))
         QSKIP("Under Wine only COM1 leads to a pseudo-terminal");
 #endif
+    const auto path = [this](const QString &name) {
+        return name == u"same" ? m_portPath : m_dir->filePath(name);
+    };
     PseudoTerminal otherPort;
-    QVERIFY(!toAPort || otherPort.linkAs(m_dir->filePath(other)));
+    QVERIFY(otherPort.linkAs(m_dir->filePath(QStringLiteral("ttyOther"))));
+    // The first port's line holds its bytes until every choice has been made.
+    m_drainReleased = false;
+    m_drainStep = [this](DrainWorker::Line line) {
+        ++m_drains;
+        while (!m_drainReleased)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return DrainWorker::drainLine(line);
+    };
+    recreateWindow(m_portPath);
+    m_messageWaitMs = 1200;
     type(QString(1000, u'z'), "1", "2");
     trigger("mnuMakeString");
     trigger("mnuOpenPort");
     trigger("mnuSendString");
-    choosePort(m_dir->filePath(other));
+    m_pty->setSpeed(9600);
+    const bool moves = choices != QStringList{"same"};
+    for (const QString &choice : choices) {
+        choosePort(path(choice));
+        QTRY_VERIFY(!moves || m_drains == 1);
+    }
+    if (then == u"quit")
+        trigger("mnuQuit");
+    else if (then == u"end")
+        m_window->endProgram();
+    QTest::qWait(100);
+    QCOMPARE(m_drains.load(), moves ? 1 : 0);
+    // The open port chosen again is left as it is, its line's settings too.
+    QVERIFY(moves || m_pty->settings().speed == 9600);
+    m_drainReleased = true;
+
     // What was sent went out whole on the first port before it closed.
     QCOMPARE(m_pty->receive(generated().size()), generated().toLatin1());
-    // The second port opens from the event loop once the first has drained.
     auto port = child<QSerialPort>("MSComm1");
-    QTRY_VERIFY(toAPort ? port->isOpen() && port->portName() == m_dir->filePath(other)
-                        : !m_messages.isEmpty());
-    QCOMPARE(port->isOpen(), toAPort);
-    QCOMPARE(m_messages.size(), toAPort ? 0 : 1);
-    QVERIFY(toAPort ||
-            m_messages.first().contains(QDir::toNativeSeparators(m_dir->filePath(other))));
-    if (toAPort) {
-        trigger("mnuSendString");
-        QCOMPARE(otherPort.receive(generated().size()), generated().toLatin1());
-    }
+    if (!then.isEmpty())
+        QTRY_VERIFY(!m_window->isVisible());
+    else if (opened.isEmpty())
+        QTRY_VERIFY(!m_messages.isEmpty());
+    else
+        QTRY_VERIFY(port->isOpen() && port->portName() == path(opened));
+    QTest::qWait(100);
+    QCOMPARE(port->isOpen(), !opened.isEmpty());
+    QCOMPARE(m_messages.size(), messages);
+    QVERIFY(messages == 0 ||
+            m_messages.first().contains(QDir::toNativeSeparators(m_dir->filePath(choices.last()))));
+    // Never over a message, nor after the close.
+    QVERIFY(!m_closingShownWithMessage);
+    QVERIFY(!m_window->findChild<QDialog *>(QStringLiteral("frmClosingPort"))->isVisible());
+    if (then.isEmpty())
+        QCOMPARE(RememberedChoices(settingsFile()).portName(), path(choices.last()));
+    if (opened.isEmpty())
+        return;
+    // The next bytes go to the port that is named, and nowhere else.
+    trigger("mnuSendString");
+    PseudoTerminal &there = opened == u"same" ? *m_pty : otherPort;
+    PseudoTerminal &notThere = opened == u"same" ? otherPort : *m_pty;
+    QCOMPARE(there.receive(generated().size()), generated().toLatin1());
+    QCOMPARE(notThere.receiveFor(100), QByteArray());
 }
 
 void tst_MainWindow::choicesSurviveARestart()
@@ -1117,10 +1211,10 @@ void tst_MainWindow::networkAddressTakesTheSameBytes()
     }
     QVERIFY(link->bytesToSend() > 0);
     trigger("mnuQuit");
-    QProgressDialog *progress = nullptr;
-    QTRY_VERIFY((progress = m_window->findChild<QProgressDialog *>(u"frmClosingPort"_qs)) &&
-                progress->isVisible());
-    QVERIFY2(progress->labelText().contains(hostAndPort), qPrintable(progress->labelText()));
+    auto progress = m_window->findChild<QDialog *>(u"frmClosingPort"_qs);
+    QTRY_VERIFY(progress->isVisible());
+    const QString shown = progress->findChild<QLabel *>()->text();
+    QVERIFY2(shown.contains(hostAndPort), qPrintable(shown));
     const qint64 left = link->bytesToSend();
     QVERIFY(left > 0);
     QTest::keyClick(progress, Qt::Key_Escape);
@@ -1198,43 +1292,52 @@ void tst_MainWindow::quitWithABacklogShowsProgressAndCanBeGivenUp()
     for (int i = 0; i < 4; ++i)
         trigger("mnuSendString");
     auto port = child<QSerialPort>("MSComm1");
-    qint64 left = -1;
+    const auto bytesLeft = [](const QString &text) {
+        return QRegularExpression(QStringLiteral("(\\d+) byte")).match(text).captured(1);
+    };
+    QString left;
+    qint64 buffered = -1;
     int paintsBefore = -1;
     QString shown;
     QTimer poll;
     connect(&poll, &QTimer::timeout, &poll, [&] {
-        auto progress = m_window->findChild<QProgressDialog *>(QStringLiteral("frmClosingPort"));
+        auto progress = m_window->findChild<QDialog *>(QStringLiteral("frmClosingPort"));
         if (!shown.isEmpty() || !progress || !progress->isVisible())
             return;
         m_window->update();
-        // End the wait once the line has taken all it will, and the window has painted
-        // meanwhile.
-        if (paintsBefore >= 0 && m_paints > paintsBefore && port->bytesToWrite() == left) {
-            shown = progress->labelText();
+        // End the wait once the line has taken all it will, the window has told it and has
+        // painted meanwhile.
+        const QString told = bytesLeft(progress->findChild<QLabel *>()->text());
+        if (paintsBefore >= 0 && m_paints > paintsBefore && port->bytesToWrite() == buffered &&
+            told == left) {
+            shown = told;
             if (receiverLost)
                 return m_pty->hangUp();
             return QTest::keyClick(progress, Qt::Key_Escape);
         }
         paintsBefore = paintsBefore < 0 ? m_paints : paintsBefore;
-        left = port->bytesToWrite();
+        buffered = port->bytesToWrite();
+        left = told;
     });
     m_window->installEventFilter(this);
-    poll.start(50);
+    poll.start(300);
     trigger("mnuQuit");
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 20000);
     m_window->removeEventFilter(this);
 
-    QVERIFY(shown.contains(QString::number(left)));
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.first().contains(m_portPath) &&
-                 m_messages.first().contains(QString::number(left)),
-             qPrintable(m_messages.first()));
     QVERIFY(!logIsOpen());
+    // A line that has gone can no longer say what it held.
+    const QString told = receiverLost ? QStringLiteral("would not say how many") : shown;
+    QVERIFY2(m_messages.first().contains(m_portPath) && m_messages.first().contains(told),
+             qPrintable(m_messages.first() + u'\n' + shown));
     if (receiverLost)
         return;
+    // Qt's own buffer, and what the system held too.
+    QVERIFY(shown.toLongLong() > buffered);
     // What the line had taken but not yet sent was thrown away, not left to go out later.
     m_pty->setReading(true);
-    QVERIFY(m_pty->receiveFor(300).size() < 4 * (32767 + 4) - left);
+    QVERIFY(m_pty->receiveFor(300).size() < 4 * (32767 + 4) - buffered);
 }
 
 void tst_MainWindow::saveWritesTheExactRecord_data()
@@ -1419,6 +1522,10 @@ void tst_MainWindow::commandLineChoosesThePort()
     QVERIFY(parseCommandLine({"pindrel", "--port", "/dev/ttyUSB0"}).portName ==
             QStringLiteral("/dev/ttyUSB0"));
     QVERIFY(parseCommandLine({"pindrel", "--port=COM3"}).portName == QStringLiteral("COM3"));
+    // Taken as the Serial Port window takes a typed name.
+    QVERIFY(parseCommandLine({"pindrel", "--port", " COM3 "}).portName == QStringLiteral("COM3"));
+    QVERIFY(parseCommandLine({"pindrel", "--port", "\tgps\u00e0"}).portName ==
+            QStringLiteral("gps\u00e0"));
     QVERIFY(parseCommandLine({"pindrel", "-style", "fusion", "-reverse"}).run);
 #ifndef Q_OS_WIN
     // A link named in Latin-1 is kept byte for byte.
@@ -1455,8 +1562,13 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
     QTest::newRow("qt option in a form qt would not read")
         << QStringList{"-qwindowtitle=Foo"} << ui::usageErrorStatus
         << "Unknown option 'qwindowtitle'.";
+    // One wording, however the name is missing.
     QTest::newRow("port without name")
-        << QStringList{"--port"} << ui::usageErrorStatus << "Missing value";
+        << QStringList{"--port"} << ui::usageErrorStatus << "--port needs a port's name";
+    QTest::newRow("port with an empty name")
+        << QStringList{"--port="} << ui::usageErrorStatus << "--port needs a port's name";
+    QTest::newRow("port named by spaces")
+        << QStringList{"--port", "  "} << ui::usageErrorStatus << "--port needs a port's name";
     QTest::newRow("baud not a number")
         << QStringList{"--baud", "fast"} << ui::usageErrorStatus << "'fast' is not one";
     QTest::newRow("baud of 0") << QStringList{"--baud=0"} << ui::usageErrorStatus
@@ -1495,6 +1607,62 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog()
     QVERIFY2(told.contains(text) && (out + err).size() == told.size(), qPrintable(out + err));
     QVERIFY2(status == 0 || err.contains(u"Usage: pindrel"), qPrintable(err));
     QCOMPARE(logContents(), earlierLog);
+}
+
+void tst_MainWindow::signalAtStartEndsAsQuit_data()
+{
+    QTest::addColumn<int>("number");
+#ifndef Q_OS_WIN
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
+#endif
+}
+
+void tst_MainWindow::signalAtStartEndsAsQuit()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows has no such signals; a console's Ctrl+C is tried by hand");
+#else
+    QFETCH(int, number);
+    m_window.reset();
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Its settings in the test's folder, never the user's.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path());
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(m_dir->path());
+    program.start(qEnvironmentVariable("PINDREL_PROGRAM", QStringLiteral(PINDREL_PROGRAM_PATH)),
+                  {QStringLiteral("--port"), m_portPath});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    // Whether the program holds the signal back, or has a handler for it, as the system sees.
+    const auto signalIs = [&](const char *field) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith(field))
+                return ((line.sliced(qstrlen(field)).trimmed().toULongLong(nullptr, 16) >>
+                         (number - 1)) &
+                        1) != 0;
+        }
+        return false;
+    };
+    // The signal comes the moment the program's own code has begun, long before its window
+    // is up: from then on it is held back until it can be handled.
+    const QDeadlineTimer deadline(10000);
+    bool held = false;
+    while (!held && !signalIs("SigCgt:") && !deadline.hasExpired()) {
+        held = signalIs("SigBlk:");
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    QVERIFY(held);
+    QCOMPARE(::kill(pid_t(program.processId()), number), 0);
+    QVERIFY2(program.waitForFinished(), qPrintable(program.errorString()));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+#endif
 }
 
 QTEST_MAIN(tst_MainWindow)

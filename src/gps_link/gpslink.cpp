@@ -2,20 +2,15 @@
 
 #include <QSerialPort>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
-
-#include <mutex>
-#include <thread>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #else
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -25,8 +20,10 @@ namespace {
 
 // Start bit, eight data bits and one stop bit.
 constexpr qint64 bitsPerByte = 10;
-// How often a closing link tells how much is left to send.
-constexpr int progressMs = 20;
+// How often a closing link looks at its deadline.
+constexpr int deadlineCheckMs = 20;
+// How long the link's end waits for its drain's thread, which a purged line lets go at once.
+constexpr unsigned long drainJoinMs = 2000;
 
 // Whatever the receiver sends is never wanted, and on POSIX a port opened for reading spins on
 // read errors after a hang-up. A Windows COM port opened for writing only cannot be configured
@@ -43,31 +40,6 @@ using LineHandle = int;
 constexpr LineHandle noLine = -1;
 #endif
 
-// QSerialPort takes the name as text. A name that no text stands for, such as a link named in
-// Latin-1, is opened by the device it leads to, whose name the system made.
-std::optional<QString> deviceName(const platform::NativeName &portName, QString *error)
-{
-    if (std::optional<QString> text = portName.toText())
-        return text;
-#ifndef Q_OS_WIN
-    QByteArray path = portName.native();
-    // Where Qt looks for a short name such as ttyS0.
-    if (!path.startsWith('/') && !path.startsWith("./") && !path.startsWith("../"))
-        path.prepend("/dev/");
-    char *resolved = ::realpath(path.constData(), nullptr);
-    if (resolved == nullptr) {
-        *error = qt_error_string(errno);
-        return std::nullopt;
-    }
-    const auto device = platform::NativeName::fromNative(QByteArray(resolved));
-    std::free(resolved);
-    if (std::optional<QString> text = device.toText())
-        return text;
-#endif
-    *error = GpsLink::tr("Its device's name is not text, and Qt can only open a port by text.");
-    return std::nullopt;
-}
-
 // A handle of the drain's own: the port may be closed, and its handle reused, while the drain
 // still waits on the line.
 LineHandle duplicate(LineHandle handle)
@@ -83,80 +55,26 @@ LineHandle duplicate(LineHandle handle)
 #endif
 }
 
-#ifdef Q_OS_WIN
-// Wine's FlushFileBuffers() on a COM port throws the output queue away (tcflush) rather than
-// waiting for it; there the queue is watched until it is empty instead.
-bool flushDiscards()
-{
-    static const bool wine =
-        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
-}
-
-bool waitForEmptyQueue(LineHandle line)
-{
-    constexpr DWORD lookEveryMs = 20;
-    for (;;) {
-        COMSTAT status = {};
-        DWORD errors = 0;
-        if (!::ClearCommError(line, &errors, &status))
-            return false;
-        if (status.cbOutQue == 0)
-            return true;
-        ::Sleep(lookEveryMs);
-    }
-}
-#endif
-
-// Blocks until the system has put every queued byte on the wire, the adapter's own buffer
-// included. Discarding the output queue from another thread (giveUp()) ends it early.
-QString drainLine(LineHandle line)
-{
-#ifdef Q_OS_WIN
-    const bool drained = flushDiscards() ? waitForEmptyQueue(line) : ::FlushFileBuffers(line);
-    const QString failure = drained ? QString() : qt_error_string(int(::GetLastError()));
-    ::CloseHandle(line);
-#else
-    int result = 0;
-    do
-        result = ::tcdrain(line);
-    while (result != 0 && errno == EINTR);
-    const QString failure = result == 0 ? QString() : qt_error_string(errno);
-    ::close(line);
-#endif
-    return failure;
-}
-
 } // namespace
-
-// Shared by the link and its drain thread, which may outlive the link: a thread held up by a
-// driver must never keep the link, or the program, from closing.
-struct GpsLink::Drain
-{
-    std::mutex mutex;
-    // Cleared once the link no longer waits for this drain.
-    GpsLink *link = nullptr;
-    quint64 id = 0;
-};
 
 qint64 GpsLink::transmitMs(qint64 bytes, qint32 baudRate)
 {
     return bytes * bitsPerByte * 1000 / qMax(baudRate, 1);
 }
 
-qint64 GpsLink::lineMs(qint64 bytes) const
+qint64 GpsLink::wireMs(qint64 bytes) const
 {
-    // While a new speed waits, the slower of the two bounds what is still to go.
     const qint32 onLine = m_port->isOpen() ? qMin(m_port->baudRate(), m_baudRate) : m_baudRate;
     return transmitMs(bytes, onLine);
 }
 
-GpsLink::GpsLink(platform::NativeName portName, QObject *parent)
+GpsLink::GpsLink(platform::NativeName portName, QObject *parent, DrainWorker::Step drainStep)
     : QObject(parent), m_portName(std::move(portName)), m_port(new QSerialPort(this)),
-      m_connectTimeout(new QTimer(this)), m_progress(new QTimer(this))
+      m_connectTimeout(new QTimer(this)), m_deadlineCheck(new QTimer(this)),
+      m_drainThread(new QThread(this))
 {
-    m_progress->setInterval(progressMs);
-    connect(m_progress, &QTimer::timeout, this, &GpsLink::pollClosing);
+    m_deadlineCheck->setInterval(deadlineCheckMs);
+    connect(m_deadlineCheck, &QTimer::timeout, this, &GpsLink::pollClosing);
     m_connectTimeout->setSingleShot(true);
     m_connectTimeout->setInterval(connectTimeoutMs);
     connect(m_connectTimeout, &QTimer::timeout, this, [this] {
@@ -173,20 +91,33 @@ GpsLink::GpsLink(platform::NativeName portName, QObject *parent)
     });
     connect(m_port, &QSerialPort::bytesWritten, this, [this](qint64 bytes) {
         m_unconfirmed -= bytes;
-        if (m_drain)
+        if (m_drainWaited != 0)
             m_handedOverWhileDraining = true;
         drainWhenHandedOver();
     });
+
+    m_drainThread->setObjectName(QStringLiteral("drain"));
+    auto worker = new DrainWorker(std::move(drainStep));
+    worker->moveToThread(m_drainThread);
+    connect(m_drainThread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(this, &GpsLink::drainRequested, worker, &DrainWorker::drain);
+    connect(worker, &DrainWorker::drained, this, &GpsLink::drained);
+    m_drainThread->start();
 }
 
 GpsLink::~GpsLink()
 {
-    stopDraining();
     // The window closes the link before it goes; only a program that is failing gets here.
+    // Purged, the line lets a drain in progress go.
     if (m_port->isOpen()) {
         m_port->clear(QSerialPort::Output);
         m_port->close();
     }
+    m_drainThread->quit();
+    // A driver that holds its drain even so must not hold the program: the thread is left to
+    // the system, which ends it with the process.
+    if (!m_drainThread->wait(QDeadlineTimer(drainJoinMs)))
+        m_drainThread->setParent(nullptr);
 }
 
 QString GpsLink::firstSerialPortName()
@@ -221,10 +152,7 @@ bool GpsLink::isNetwork() const
 
 QString GpsLink::hostAndPort() const
 {
-    QString error;
-    const std::optional<NetworkAddress> address =
-        isNetwork() ? parseNetworkAddress(*m_portName.toText(), &error) : std::nullopt;
-    return address ? address->hostAndPort() : QString();
+    return shownHostAndPort(shownPortName());
 }
 
 bool GpsLink::isConnecting() const
@@ -249,12 +177,13 @@ bool GpsLink::open()
     m_speedRefused = false;
     if (isNetwork())
         return openSocket();
-    const std::optional<QString> device = deviceName(m_portName, &m_errorString);
-    if (!device) {
+    const ResolvedPort port = resolvePort(m_portName);
+    if (port.openName.isEmpty()) {
+        m_errorString = port.error;
         m_openProblem = PortProblem::WrongPort;
         return false;
     }
-    m_port->setPortName(*device);
+    m_port->setPortName(port.openName);
     // Opened at the usual speed, then set to the one chosen, so that a speed the system
     // refuses is told as such, not as a port that would not open.
     m_port->setBaudRate(defaultBaudRate);
@@ -270,8 +199,8 @@ bool GpsLink::open()
     if (!m_port->open(openMode)) {
         m_errorString = m_port->errorString();
         const bool refused = m_port->error() == QSerialPort::PermissionError;
-        m_openProblem = refused ? refusalProblem(*device) : PortProblem::WrongPort;
-        m_openGroup = refused ? portGroup(*device) : PortGroup();
+        m_openProblem = refused ? refusalProblem(port.location) : PortProblem::WrongPort;
+        m_openGroup = refused ? portGroup(port.location) : PortGroup();
         return false;
     }
     if (m_baudRate == defaultBaudRate)
@@ -284,6 +213,7 @@ bool GpsLink::open()
     m_errorString = m_port->errorString();
     m_speedRefused = true;
     m_openProblem = PortProblem::WrongPort;
+    m_openGroup = PortGroup();
     m_port->close();
     return false;
 }
@@ -292,10 +222,10 @@ bool GpsLink::openSocket()
 {
     const std::optional<NetworkAddress> address =
         parseNetworkAddress(*m_portName.toText(), &m_errorString);
-    if (!address) {
-        m_openProblem = PortProblem::WrongPort;
+    m_openProblem = PortProblem::WrongPort;
+    m_openGroup = PortGroup();
+    if (!address)
         return false;
-    }
     // A UDP socket connected to its address sends each write as one datagram there; its
     // connection is the host name's lookup, so a name that does not resolve is told at Open.
     if (address->protocol == NetworkAddress::Protocol::Tcp)
@@ -344,6 +274,9 @@ void GpsLink::send(const QByteArray &bytes)
     if (m_socket) {
         if (m_socket->write(bytes) != bytes.size())
             socketFailed();
+        else if (m_closing)
+            m_closeDeadline =
+                qMax(m_closeDeadline, QDeadlineTimer(wireMs(bytesToSend()) + drainMarginMs));
         return;
     }
     if (m_speedChangePending) {
@@ -351,8 +284,15 @@ void GpsLink::send(const QByteArray &bytes)
         return;
     }
     m_unconfirmed += bytes.size();
-    if (m_port->write(bytes) != bytes.size())
+    if (m_port->write(bytes) != bytes.size()) {
         fail(m_port->errorString());
+        return;
+    }
+    // The close waits for what it was given after it began, as long as that takes to send.
+    if (m_closing) {
+        const QDeadlineTimer needed(wireMs(bytesToSend()) + drainMarginMs);
+        m_closeDeadline = qMax(m_closeDeadline, needed);
+    }
 }
 
 qint64 GpsLink::bytesToSend() const
@@ -361,10 +301,9 @@ qint64 GpsLink::bytesToSend() const
         return m_socket->bytesToWrite();
     if (!m_port->isOpen())
         return 0;
-    // Only the port's own buffer: on Windows QSerialPort::bytesToWrite() adds the chunk it
-    // last handed to the system, which after a failure and a reopen is long gone. A chunk
-    // still on its way is in the system's queue, and counted there.
-    return m_port->QIODevice::bytesToWrite() + systemQueuedBytes() + m_heldBack.size();
+    // Not QSerialPort::bytesToWrite(): on Windows it adds the chunk it last handed to the
+    // system, which after a failure and a reopen is long gone.
+    return m_unconfirmed + qMax<qint64>(systemQueuedBytes(), 0) + m_heldBack.size();
 }
 
 void GpsLink::closeWhenSent()
@@ -377,8 +316,8 @@ void GpsLink::closeWhenSent()
         return;
     }
     m_closing = true;
-    m_closeDeadline.setRemainingTime(lineMs(bytesToSend()) + drainMarginMs);
-    m_progress->start();
+    m_closeDeadline.setRemainingTime(wireMs(bytesToSend()) + drainMarginMs);
+    m_deadlineCheck->start();
     if (m_socket)
         pollClosing();
     else
@@ -388,7 +327,7 @@ void GpsLink::closeWhenSent()
 void GpsLink::drainWhenHandedOver()
 {
     // The system drains only what it holds: every write must have reached it first.
-    if ((m_closing || m_speedChangePending) && !m_drain && m_unconfirmed == 0)
+    if ((m_closing || m_speedChangePending) && m_drainWaited == 0 && m_unconfirmed == 0)
         startDrain();
 }
 
@@ -413,28 +352,20 @@ void GpsLink::startDrain()
         fail(qt_error_string());
         return;
     }
-    auto drain = std::make_shared<Drain>();
-    drain->link = this;
-    drain->id = ++m_drainsStarted;
-    m_drain = drain;
+    m_drainWaited = ++m_drainsStarted;
     m_handedOverWhileDraining = false;
-    std::thread([drain, line] {
-        const QString failure = drainLine(line);
-        const std::lock_guard lock(drain->mutex);
-        if (drain->link) {
-            QMetaObject::invokeMethod(
-                drain->link,
-                [link = drain->link, id = drain->id, failure] { link->drained(id, failure); },
-                Qt::QueuedConnection);
-        }
-    }).detach();
+#ifdef Q_OS_WIN
+    emit drainRequested(reinterpret_cast<DrainWorker::Line>(line), m_drainWaited);
+#else
+    emit drainRequested(DrainWorker::Line(line), m_drainWaited);
+#endif
 }
 
 void GpsLink::drained(quint64 drainId, const QString &failure)
 {
-    if (!m_drain || m_drain->id != drainId)
+    if (drainId != m_drainWaited)
         return;
-    m_drain.reset();
+    m_drainWaited = 0;
     if (!failure.isEmpty()) {
         fail(failure);
     } else if (m_handedOverWhileDraining) {
@@ -451,30 +382,22 @@ void GpsLink::drained(quint64 drainId, const QString &failure)
     }
 }
 
-void GpsLink::stopDraining()
-{
-    if (!m_drain)
-        return;
-    {
-        const std::lock_guard lock(m_drain->mutex);
-        m_drain->link = nullptr;
-    }
-    m_drain.reset();
-}
-
 void GpsLink::giveUp()
 {
     if (!m_closing)
         return;
-    const qint64 unsent = bytesToSend();
-    m_speedChangePending = false;
-    m_heldBack.clear();
     if (m_socket) {
+        const qint64 unsent = m_socket->bytesToWrite();
         m_socket->abort();
         delete std::exchange(m_socket, nullptr);
         finishClosing(unsent, {});
         return;
     }
+    // Read before the purge, which empties the system's queue.
+    const qint64 queued = systemQueuedBytes();
+    const qint64 unsent =
+        queued < 0 ? unknownCount : m_unconfirmed + queued + std::exchange(m_heldBack, {}).size();
+    m_speedChangePending = false;
     // clear() is tcflush(TCOFLUSH) here and PurgeComm(PURGE_TXABORT | PURGE_TXCLEAR) on
     // Windows, and empties Qt's own buffer: the drain returns, and close(), which puts back
     // the old settings at once, garbles nothing that the line still held.
@@ -495,15 +418,13 @@ void GpsLink::pollClosing()
         finishClosing(0, {});
     } else if (m_closeDeadline.hasExpired()) {
         giveUp();
-    } else {
-        emit sending(bytesToSend());
     }
 }
 
 void GpsLink::finishClosing(qint64 unsent, const QString &failure)
 {
-    stopDraining();
-    m_progress->stop();
+    m_drainWaited = 0;
+    m_deadlineCheck->stop();
     m_closing = false;
     emit closed(unsent, failure);
 }
@@ -515,15 +436,18 @@ void GpsLink::fail(const QString &reason)
     if (!m_socket && !m_port->isOpen())
         return;
     m_errorString = reason;
-    const qint64 unsent = bytesToSend();
-    m_speedChangePending = false;
-    m_heldBack.clear();
+    qint64 unsent = 0;
     if (m_socket) {
+        unsent = m_socket->bytesToWrite();
         m_socket->abort();
         std::exchange(m_socket, nullptr)->deleteLater();
     } else {
+        const qint64 queued = systemQueuedBytes();
+        unsent = queued < 0 ? unknownCount : m_unconfirmed + queued + m_heldBack.size();
         m_port->close();
     }
+    m_speedChangePending = false;
+    m_heldBack.clear();
     if (m_closing)
         finishClosing(unsent, reason);
     else
@@ -536,12 +460,12 @@ qint64 GpsLink::systemQueuedBytes() const
     COMSTAT status = {};
     DWORD errors = 0;
     if (!::ClearCommError(m_port->handle(), &errors, &status))
-        return 0;
+        return unknownCount;
     return status.cbOutQue;
 #else
     int queued = 0;
     if (::ioctl(int(m_port->handle()), TIOCOUTQ, &queued) != 0)
-        return 0;
+        return unknownCount;
     return queued;
 #endif
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gps_link/drainworker.h"
 #include "gps_link/networkaddress.h"
 #include "gps_link/portaccess.h"
 #include "platform/nativename.h"
@@ -8,10 +9,9 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 class QAbstractSocket;
 class QSerialPort;
+class QThread;
 class QTimer;
 
 // The one link to the receiver: a serial port at 4800 baud (or the speed chosen), 8 data bits,
@@ -26,16 +26,18 @@ public:
     // Time allowed at close for the line to drain, beyond what the pending bytes need.
     static constexpr int drainMarginMs = 3000;
     static constexpr qint32 defaultBaudRate = 4800;
+    // A count of bytes that cannot be known.
+    static constexpr qint64 unknownCount = -1;
     // How long a TCP connection may take to be made before Open gives up.
     static constexpr int connectTimeoutMs = 10000;
 
-    // How long the bytes take on the line at the given speed, 8N1.
+    // How long the bytes take on the line at the speed, 8N1.
     static qint64 transmitMs(qint64 bytes, qint32 baudRate = defaultBaudRate);
-    // How long they take on this link's line, at its speed.
-    qint64 lineMs(qint64 bytes) const;
 
-    // The port's name as the user gave it, in the system's own form.
-    explicit GpsLink(platform::NativeName portName, QObject *parent = nullptr);
+    // The port's name as the user gave it, in the system's own form. `drainStep` stands in for
+    // the system's drain, in tests.
+    explicit GpsLink(platform::NativeName portName, QObject *parent = nullptr,
+                     DrainWorker::Step drainStep = {});
     ~GpsLink() override;
 
     // The first serial port of the machine: COM1 on Windows, /dev/ttyS0 elsewhere.
@@ -43,11 +45,13 @@ public:
 
     platform::NativeName portName() const { return m_portName; }
     // The port's name as messages show it: readable, in the system's separators.
-    QString shownPortName() const { return platform::displayName(m_portName); }
+    QString shownPortName() const { return ::shownPortName(m_portName); }
     // Takes effect at the next open(); the port must be closed. A connection being made is
     // given up.
     void setPortName(const platform::NativeName &portName);
     bool isOpen() const;
+    // How long the bytes take on this link's line; while a new speed waits, at the slower.
+    qint64 wireMs(qint64 bytes) const;
 
     // A network address rather than a serial port: the name begins with tcp:// or udp://.
     bool isNetwork() const;
@@ -72,16 +76,17 @@ public:
 
     // Queues the bytes in one piece; they leave while the event loop runs. A failure, now or
     // later, closes the port and is told through failed(). Bytes sent while the link is
-    // closing go out before it closes.
+    // closing go out before it closes, and the close waits for them.
     void send(const QByteArray &bytes);
 
-    // What is still to go out: the bytes waiting in the port's own buffer and those in the
-    // system's output queue.
+    // What is still to go out: the bytes waiting in the port's own buffer, those handed to the
+    // system in a write not yet complete, and those in the system's output queue.
     qint64 bytesToSend() const;
 
     // Closes the port once the system has drained everything sent to the wire; it never
-    // blocks. Gives up by itself when those bytes' time on the line plus drainMarginMs has
-    // passed. closed() follows, at once when the port is closed already.
+    // blocks. Gives up by itself when the time on the line of what is still to go out plus
+    // drainMarginMs has passed, counted again whenever bytes are sent. closed() follows, at
+    // once when the port is closed already.
     void closeWhenSent();
     bool isClosing() const { return m_closing; }
     // While closing: throws away what is still to go out and closes the port at once.
@@ -100,53 +105,53 @@ signals:
     // The open serial port would not take the speed; it goes on at its old one.
     void speedRefused(qint32 baudRate, const QString &reason);
     // The port failed while open, for example because the receiver went away, and has been
-    // closed; `unsent` bytes had not gone out. Connect with a queued connection before showing
-    // anything modal. A failure while closing is told through closed() instead.
+    // closed; `unsent` bytes had not gone out (unknownCount: some, but how many the system
+    // would not say). Connect with a queued connection before showing anything modal. A
+    // failure while closing is told through closed() instead.
     void failed(const QString &reason, qint64 unsent);
-    // While closeWhenSent() waits: the bytes still to go out.
-    void sending(qint64 bytesLeft);
-    // The port has been closed; `unsent` bytes had not gone out and were thrown away. A
-    // `failure` that is not empty is why the port stopped working while it was closing.
+    // The port has been closed; `unsent` bytes (unknownCount: some, but how many the system
+    // would not say) had not gone out and were thrown away. A `failure` that is not empty is
+    // why the port stopped working while it was closing.
     void closed(qint64 unsent, const QString &failure);
 
-private:
-    struct Drain;
+    // To the drain's thread.
+    void drainRequested(DrainWorker::Line line, quint64 id);
 
+private:
     bool openSocket();
     void socketFailed();
     void applyBaudRate();
-
     void fail(const QString &reason);
     qint64 systemQueuedBytes() const;
     void drainWhenHandedOver();
     void startDrain();
     void drained(quint64 drainId, const QString &failure);
-    void stopDraining();
     void pollClosing();
     void finishClosing(qint64 unsent, const QString &failure);
 
     platform::NativeName m_portName;
+    qint32 m_baudRate = defaultBaudRate;
     QSerialPort *m_port;
     // The network link, while one is open or being opened.
     QAbstractSocket *m_socket = nullptr;
     QTimer *m_connectTimeout;
-    qint32 m_baudRate = defaultBaudRate;
     bool m_speedRefused = false;
     // A new speed waits for what was sent before it to drain; what is sent meanwhile waits too.
     bool m_speedChangePending = false;
     bool m_applyingSpeed = false;
     QByteArray m_heldBack;
-    QTimer *m_progress;
+    QTimer *m_deadlineCheck;
+    QThread *m_drainThread;
     bool m_closing = false;
     QDeadlineTimer m_closeDeadline;
-    // The system's drain in progress, on a thread of its own, and whether more bytes reached
-    // the system after it began.
-    std::shared_ptr<Drain> m_drain;
+    // The drain the link waits for (0: none), and whether more bytes reached the system after
+    // it began.
+    quint64 m_drainWaited = 0;
     quint64 m_drainsStarted = 0;
+    bool m_handedOverWhileDraining = false;
     // Bytes queued since the port opened that the port has not yet reported written: its own
     // buffer and, on Windows, the chunk on its way to the system.
     qint64 m_unconfirmed = 0;
-    bool m_handedOverWhileDraining = false;
     QString m_errorString;
     PortProblem m_openProblem = PortProblem::WrongPort;
     PortGroup m_openGroup;

@@ -91,3 +91,17 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString &portName, QStri
     }
     return address;
 }
+
+QString shownPortName(const platform::NativeName &portName)
+{
+    const std::optional<QString> text = portName.toText();
+    return text && isNetworkName(*text) ? *text : platform::displayName(portName);
+}
+
+QString shownHostAndPort(const QString &shownName)
+{
+    QString error;
+    const std::optional<NetworkAddress> address =
+        isNetworkName(shownName) ? parseNetworkAddress(shownName, &error) : std::nullopt;
+    return address ? address->hostAndPort() : QString();
+}

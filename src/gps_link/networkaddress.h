@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/nativename.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -33,3 +35,10 @@ bool isNetworkName(const QString &portName);
 // The address in a network port name. A name that asks for the network but is malformed gives
 // nothing, and `error` says what is wrong with it.
 std::optional<NetworkAddress> parseNetworkAddress(const QString &portName, QString *error);
+
+// A port's name as messages show it: a network address as given, a serial port's readable and
+// in the system's separators.
+QString shownPortName(const platform::NativeName &portName);
+
+// HOST:PORT of a network port name as shown; empty for any other.
+QString shownHostAndPort(const QString &shownName);

@@ -1,11 +1,15 @@
 #include "gps_link/portaccess.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSerialPortInfo>
 
 #include <algorithm>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -13,15 +17,31 @@
 #include <vector>
 #endif
 
+class PortAccess
+{
+    Q_DECLARE_TR_FUNCTIONS(PortAccess)
+};
+
 namespace {
 
 #ifndef Q_OS_WIN
-// QSerialPort takes short names such as ttyUSB0 as living in /dev.
-QByteArray devicePath(const QString &portName)
+QByteArray devicePath(const QString &location)
 {
-    const QString path =
-        portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-    return QFile::encodeName(path);
+    return QFile::encodeName(location);
+}
+
+QByteArray nativeLocation(const QByteArray &name)
+{
+    if (name.startsWith('/') || name.startsWith("./") || name.startsWith("../"))
+        return name;
+    return "/dev/" + name;
+}
+
+// QSerialPort locks a port with the file LCK.. followed by its whole path, each / made _: a
+// name longer than a file name may be cannot be locked, and its open fails as refused.
+bool tooLongToLock(const QByteArray &location)
+{
+    return location.size() + qsizetype(sizeof("LCK..") - 1) > NAME_MAX;
 }
 
 // The groups the system lists for the account, as a new login would take them.
@@ -54,26 +74,51 @@ bool loginIsIn(gid_t group)
 
 } // namespace
 
-PortProblem refusalProblem(const QString &portName)
+ResolvedPort resolvePort(const platform::NativeName &portName)
+{
+    const std::optional<QString> text = portName.toText();
+#ifdef Q_OS_WIN
+    if (text)
+        return {.openName = *text, .location = *text, .error = {}};
+#else
+    const QByteArray location = nativeLocation(portName.native());
+    if (text && !tooLongToLock(location))
+        return {.openName = *text, .location = QFile::decodeName(location), .error = {}};
+    // Opened through the device it leads to, whose name the system made short and as text.
+    char *resolved = ::realpath(location.constData(), nullptr);
+    if (resolved == nullptr)
+        return {.openName = {}, .location = {}, .error = qt_error_string(errno)};
+    const auto device = platform::NativeName::fromNative(QByteArray(resolved));
+    std::free(resolved);
+    if (std::optional<QString> deviceText = device.toText())
+        return {.openName = *deviceText, .location = *deviceText, .error = {}};
+#endif
+    return {.openName = {},
+            .location = {},
+            .error = PortAccess::tr("Its device's name is not text, and Qt can only open a port "
+                                    "by text.")};
+}
+
+PortProblem refusalProblem(const QString &location)
 {
 #ifdef Q_OS_WIN
-    Q_UNUSED(portName);
+    Q_UNUSED(location);
     // Windows refuses a port it has given to another program with "Access is denied".
     return PortProblem::InUse;
 #else
-    return ::access(devicePath(portName).constData(), W_OK) == 0 ? PortProblem::InUse
+    return ::access(devicePath(location).constData(), W_OK) == 0 ? PortProblem::InUse
                                                                  : PortProblem::NoAccess;
 #endif
 }
 
-PortGroup portGroup(const QString &portName)
+PortGroup portGroup(const QString &location)
 {
 #ifdef Q_OS_WIN
-    Q_UNUSED(portName);
+    Q_UNUSED(location);
     return {};
 #else
     struct stat status = {};
-    if (::stat(devicePath(portName).constData(), &status) != 0)
+    if (::stat(devicePath(location).constData(), &status) != 0)
         return {};
     const group *owner = ::getgrgid(status.st_gid);
     // Joining root's group is no advice to give, and a group without write access would not help.

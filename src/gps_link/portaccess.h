@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/nativename.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,13 +29,27 @@ struct PortGroup
     bool loginHasIt = false;
 };
 
+// A port's name as it is opened and as its refusal is explained, worked out once for both.
+struct ResolvedPort
+{
+    // Given to QSerialPort: the name as given, or the device it leads to where Qt could not
+    // take the name (not text, or too long for Qt's lock file). Empty when it cannot be opened.
+    QString openName;
+    // Where the system finds it: what refusalProblem() and portGroup() are asked about.
+    QString location;
+    // Why it cannot be opened, when openName is empty.
+    QString error;
+};
+
+ResolvedPort resolvePort(const platform::NativeName &portName);
+
 // Why the system refused a port that exists: the account has no access to it, or another
 // program holds it.
-PortProblem refusalProblem(const QString &portName);
+PortProblem refusalProblem(const QString &location);
 
 // The group that may open the port, with the account's standing in it; on Windows, where ports
 // have no groups, an empty name.
-PortGroup portGroup(const QString &portName);
+PortGroup portGroup(const QString &location);
 
 // A listed serial port as it would be given to --port: its device path, or a name such as COM3
 // on Windows.

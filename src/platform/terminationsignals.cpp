@@ -7,11 +7,15 @@
 #else
 #include <QSocketNotifier>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <iterator>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 #endif
 
 namespace platform {
@@ -40,18 +44,43 @@ BOOL WINAPI consoleControl(DWORD event)
 }
 #else
 constexpr int handled[] = {SIGTERM, SIGHUP, SIGINT};
-// The self-pipe: a handler may only write(), so it tells the event loop through a socket.
-int pipeEnds[2] = {-1, -1};
+// The self-pipe: a handler may only write(), so it tells the event loop through a socket. The
+// end it writes to is read by the handler on whatever thread the signal arrives.
+std::atomic<int> signalEnd{-1};
+static_assert(std::atomic<int>::is_always_lock_free);
+int readEnd = -1;
 struct sigaction earlier[std::size(handled)];
 
 void onSignal(int number)
 {
+    // The code the handler interrupted may be about to read errno.
+    const int savedErrno = errno;
     const char byte = char(number);
-    [[maybe_unused]] const ssize_t written = ::write(pipeEnds[0], &byte, 1);
+    const int end = signalEnd.load();
+    if (end >= 0) [[maybe_unused]]
+        const ssize_t written = ::write(end, &byte, 1);
+    errno = savedErrno;
+}
+
+sigset_t handledSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int number : handled)
+        sigaddset(&set, number);
+    return set;
 }
 #endif
 
 } // namespace
+
+#ifndef Q_OS_WIN
+void holdTerminationSignals()
+{
+    const sigset_t set = handledSet();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+#endif
 
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
@@ -63,9 +92,12 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
     }
     ::SetConsoleCtrlHandler(consoleControl, TRUE);
 #else
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeEnds) != 0)
+    int ends[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, ends) != 0)
         return;
-    m_notifier = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, this);
+    readEnd = ends[1];
+    signalEnd.store(ends[0]);
+    m_notifier = new QSocketNotifier(readEnd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readSignal);
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -73,6 +105,9 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     for (size_t i = 0; i < std::size(handled); ++i)
         ::sigaction(handled[i], &action, &earlier[i]);
+    // Signals held since the program began arrive now, each as if it came this moment.
+    const sigset_t set = handledSet();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 #endif
 }
 
@@ -91,10 +126,8 @@ TerminationSignals::~TerminationSignals()
     for (size_t i = 0; i < std::size(handled); ++i)
         ::sigaction(handled[i], &earlier[i], nullptr);
     delete m_notifier;
-    for (int &end : pipeEnds) {
-        ::close(end);
-        end = -1;
-    }
+    ::close(signalEnd.exchange(-1));
+    ::close(std::exchange(readEnd, -1));
 #endif
 }
 
@@ -102,7 +135,7 @@ TerminationSignals::~TerminationSignals()
 void TerminationSignals::readSignal()
 {
     char byte = 0;
-    while (::read(pipeEnds[1], &byte, 1) == 1)
+    while (::read(readEnd, &byte, 1) == 1)
         emit received();
 }
 #endif

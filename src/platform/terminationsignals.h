@@ -29,4 +29,11 @@ private:
 #endif
 };
 
+#ifndef Q_OS_WIN
+// Holds SIGTERM, SIGHUP and SIGINT back, for this thread and every thread it starts, until a
+// TerminationSignals is ready for them: the first thing main() does, so that a signal during
+// start-up ends the program as Quit does rather than killing it.
+void holdTerminationSignals();
+#endif
+
 } // namespace platform

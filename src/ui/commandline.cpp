@@ -135,7 +135,12 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
     // Read as long options, so that -port is one name rather than four letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
-    if (!parser.parse(withoutQtOptions(arguments)))
+    const QStringList kept = withoutQtOptions(arguments);
+    const QString needsName = tr("The option --port needs a port's name.\n\n") + usage();
+    // Told as an empty value is, rather than in the parser's own words.
+    if (kept.size() > 1 && (kept.last() == u"--port" || kept.last() == u"-port"))
+        return tell(needsName, usageErrorStatus);
+    if (!parser.parse(kept))
         return tell(parser.errorText() + QLatin1String("\n\n") + usage(), usageErrorStatus);
     if (!parser.positionalArguments().isEmpty()) {
         return tell(tr("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst()) +
@@ -146,8 +151,10 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
         return tell(usage(), 0);
     if (parser.isSet(version))
         return tell(QStringLiteral("Pindrel " PINDREL_VERSION "\n"), 0);
-    if (parser.isSet(port) && parser.value(port).isEmpty())
-        return tell(tr("The option --port needs a port's name.\n\n") + usage(), usageErrorStatus);
+    const platform::NativeName chosen =
+        parser.isSet(port) ? portName(parser.value(port)) : platform::NativeName();
+    if (parser.isSet(port) && chosen.isEmpty())
+        return tell(needsName, usageErrorStatus);
     std::optional<qint32> baudRate;
     if (parser.isSet(baud)) {
         const QString value = parser.value(baud);
@@ -167,7 +174,7 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
         baudRate = speed;
     }
     return {.run = true,
-            .portName = parser.isSet(port) ? portName(parser.value(port)) : platform::NativeName(),
+            .portName = chosen,
             .text = {},
             .exitStatus = 0,
             .baudRate = baudRate,
@@ -183,7 +190,9 @@ CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
     QStringList text;
     for (const platform::NativeName &argument : arguments)
         text << argument.native();
-    return parseText(text, [](const QString &value) { return platform::NativeName(value); });
+    // Trimmed as the Serial Port window trims what is typed there.
+    return parseText(text,
+                     [](const QString &value) { return platform::NativeName(value.trimmed()); });
 #else
     // Read with each byte as one character, so that --port's value comes back byte for byte.
     // Every option's name is ASCII, so any reading finds the same options; what is told to the
@@ -194,8 +203,13 @@ CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
         bytes << QString::fromLatin1(argument.native());
         shown << platform::displayName(argument);
     }
+    // Trimmed as the Serial Port window trims what is typed there; a name that is not text
+    // loses only the ASCII spaces around it.
     const NameFromText fromBytes = [](const QString &value) {
-        return platform::NativeName::fromNative(value.toLatin1());
+        const auto name = platform::NativeName::fromNative(value.toLatin1());
+        if (const std::optional<QString> text = name.toText())
+            return platform::NativeName(text->trimmed());
+        return platform::NativeName::fromNative(name.native().trimmed());
     };
     const CommandLine commandLine = parseText(bytes, fromBytes);
     return commandLine.run ? commandLine : parseText(shown, fromBytes);

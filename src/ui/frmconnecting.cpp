@@ -1,6 +1,6 @@
 #include "ui/frmconnecting.h"
 
-#include "gps_link/gpslink.h"
+#include "gps_link/portlife.h"
 #include "platform/messagebox.h"
 
 namespace {
@@ -10,12 +10,12 @@ constexpr int quietMs = 500;
 
 } // namespace
 
-frmConnecting::frmConnecting(GpsLink *link, QWidget *parent) : QProgressDialog(parent)
+frmConnecting::frmConnecting(PortLife *port, QWidget *parent) : QProgressDialog(parent)
 {
     setObjectName(QStringLiteral("frmConnecting"));
     setWindowTitle(QString::fromLatin1(platform::applicationTitle));
     setWindowModality(Qt::WindowModal);
-    setLabelText(tr("Connecting to %1...").arg(link->hostAndPort()));
+    setLabelText(tr("Connecting to %1...").arg(port->hostAndPort()));
     setCancelButtonText(tr("Cancel"));
     setAutoClose(false);
     setAutoReset(false);
@@ -23,11 +23,12 @@ frmConnecting::frmConnecting(GpsLink *link, QWidget *parent) : QProgressDialog(p
     setRange(0, 0);
     setMinimumDuration(quietMs);
     setValue(0);
-    connect(this, &QProgressDialog::canceled, link, &GpsLink::cancelOpen);
+    connect(this, &QProgressDialog::canceled, port, &PortLife::cancelOpen);
+    // The timer that would show it later stops with it.
     const auto done = [this] {
         hide();
         deleteLater();
     };
-    connect(link, &GpsLink::opened, this, done);
-    connect(link, &GpsLink::openFailed, this, done);
+    connect(port, &PortLife::opened, this, done);
+    connect(port, &PortLife::stateChanged, this, done);
 }

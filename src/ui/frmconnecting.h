@@ -2,15 +2,15 @@
 
 #include <QProgressDialog>
 
-class GpsLink;
+class PortLife;
 
 // "Connecting to HOST:PORT...", shown over the main window while a network link is being made,
 // once that has taken a moment, with Cancel (or Escape) to stop. It goes when the link has
-// been made or has failed.
+// been made, has failed or was cancelled.
 class frmConnecting : public QProgressDialog
 {
     Q_OBJECT
 
 public:
-    frmConnecting(GpsLink *link, QWidget *parent);
+    frmConnecting(PortLife *port, QWidget *parent);
 };

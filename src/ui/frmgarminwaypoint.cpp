@@ -1,6 +1,8 @@
 #include "ui/frmgarminwaypoint.h"
 
 #include "gps_link/gpslink.h"
+#include "gps_link/networkaddress.h"
+#include "gps_link/portlife.h"
 #include "platform/eightbit.h"
 #include "platform/nativename.h"
 #include "sentence/waypointsentence.h"
@@ -97,36 +99,44 @@ void showOnlyOne(QPointer<Window> &window)
 
 frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     : QMainWindow(parent), m_services(std::move(services)), m_choices(m_services.settingsFile),
-      m_link(new GpsLink(m_services.portName.isEmpty() ? m_choices.portName() : m_services.portName,
-                         this))
+      m_port(
+          new PortLife(m_services.portName.isEmpty() ? m_choices.portName() : m_services.portName,
+                       this, m_services.drainStep)),
+      m_closingPort(new frmClosingPort(m_port, this))
 {
     setObjectName(QStringLiteral("frmGarminWaypoint"));
     setWindowTitle(tr("Garmin Pindrel V 1.0"));
     setWindowIcon(pictures::programIcon());
-    m_link->setBaudRate(m_services.baudRate.value_or(m_choices.baudRate()));
+    m_port->setBaudRate(m_services.baudRate.value_or(m_choices.baudRate()));
     createControls();
     createMenus();
-    // Queued: the box is shown only after the failing port has been closed and its error has
-    // stopped, never while it is still raising errors underneath.
-    connect(m_link, &GpsLink::failed, this, &frmGarminWaypoint::portFailed, Qt::QueuedConnection);
-    connect(m_link, &GpsLink::openFailed, this, &frmGarminWaypoint::openFailed,
-            Qt::QueuedConnection);
+    connectPort();
+    // Opens at the drawn size, or as near as the font allows; the user may make it larger.
+    resize(minimumSizeHint());
+}
+
+void frmGarminWaypoint::connectPort()
+{
+    // Queued: shown once the port has done what led to it (a failing port closed, its errors
+    // stopped), from the event loop and never inside the call that asked, in the order told.
+    connect(m_port, &PortLife::failed, this, &frmGarminWaypoint::portFailed, Qt::QueuedConnection);
     connect(
-        m_link, &GpsLink::speedRefused, this,
-        [this](qint32 refused, const QString &reason) {
+        m_port, &PortLife::speedRefused, this,
+        [this](const QString &portName, qint32 refused, const QString &reason) {
             m_services.message(this, tr("The serial port %1 does not take the speed %2 baud, and "
                                         "goes on at %3 baud.\n\n%4")
-                                         .arg(m_link->shownPortName())
+                                         .arg(portName)
                                          .arg(refused)
-                                         .arg(m_link->baudRate())
+                                         .arg(m_port->baudRate())
                                          .arg(reason));
         },
         Qt::QueuedConnection);
-    // Queued for the same reason, and so that what follows a close always runs from the event
-    // loop, never inside the call that asked for it.
-    connect(m_link, &GpsLink::closed, this, &frmGarminWaypoint::portClosed, Qt::QueuedConnection);
-    // Opens at the drawn size, or as near as the font allows; the user may make it larger.
-    resize(minimumSizeHint());
+    connect(m_port, &PortLife::connecting, this, [this] { new frmConnecting(m_port, this); });
+    // Told at once: the port has done all it will by then, and the closed() of a move comes
+    // first, from the event loop.
+    connect(m_port, &PortLife::openFailed, this, &frmGarminWaypoint::portOpenFailed);
+    connect(m_port, &PortLife::closed, this, &frmGarminWaypoint::portClosed, Qt::QueuedConnection);
+    connect(m_port, &PortLife::ended, this, &frmGarminWaypoint::portEnded, Qt::QueuedConnection);
 }
 
 frmGarminWaypoint::~frmGarminWaypoint() = default;
@@ -267,7 +277,8 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 {
     // Window-modal, so there is only ever one, and the window waits for it without a loop of
     // its own.
-    auto choose = new frmChoosePort(m_link->shownPortName(), m_link->baudRate(), this);
+    auto choose =
+        new frmChoosePort(shownPortName(m_port->chosenPortName()), m_port->baudRate(), this);
     choose->setAttribute(Qt::WA_DeleteOnClose);
     // Queued: the port moves once the dialog has gone, not from inside its key press.
     connect(choose, &frmChoosePort::portChosen, this, &frmGarminWaypoint::usePort,
@@ -277,61 +288,54 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 
 void frmGarminWaypoint::usePort(const QString &portName, qint32 baudRate)
 {
-    // The current port, taken again as shown, keeps the name the system gave it.
-    const bool samePort = portName == m_link->shownPortName();
+    // The port chosen last, taken again as shown, keeps the name the system gave it.
+    const platform::NativeName chosen = m_port->chosenPortName();
     const platform::NativeName name =
-        samePort ? m_link->portName() : platform::NativeName(portName);
+        portName == shownPortName(chosen) ? chosen : platform::NativeName(portName);
     // Settings keep text: a name that no text stands for holds for this run only.
     if (const std::optional<QString> text = name.toText())
         m_choices.setPortName(*text);
     m_choices.setBaudRate(baudRate);
-    if (samePort && m_link->isOpen()) {
-        m_link->setBaudRate(baudRate);
-        return;
-    }
-    if (!m_link->isOpen()) {
-        m_link->setPortName(name);
-        m_link->setBaudRate(baudRate);
-        return;
-    }
-    // A port already closing for Quit stays closed.
-    const bool reopen = !m_link->isClosing();
-    closePortThen([this, name, baudRate, reopen] {
-        m_link->setPortName(name);
-        m_link->setBaudRate(baudRate);
-        if (reopen)
-            mnuOpenPort_Click();
-    });
+    // Chosen first: a port left for another closes at the speed it has.
+    m_port->choose(name);
+    m_port->setBaudRate(baudRate);
 }
 
 void frmGarminWaypoint::mnuOpenPort_Click()
 {
-    if (m_link->isOpen() || m_link->isConnecting()) {
+    if (m_port->isOpen() || m_port->isConnecting()) {
         m_services.message(this, tr("Port Already Open!"));
         return;
     }
-    const bool opened = m_link->open();
-    if (m_link->isConnecting()) {
-        new frmConnecting(m_link, this);
-    } else if (!opened && m_link->isNetwork()) {
-        m_services.message(this, tr("%1 is not a network address Pindrel can use.\n\n%2")
-                                     .arg(m_link->shownPortName(), m_link->errorString()));
-    } else if (!opened && m_link->speedWasRefused()) {
+    m_port->open();
+}
+
+void frmGarminWaypoint::portOpenFailed(const QString &portName, const QString &reason,
+                                       PortProblem problem, const PortGroup &group)
+{
+    if (const QString host = shownHostAndPort(portName); !host.isEmpty()) {
+        m_services.message(this, tr("Pindrel could not connect to %1.\n\n%2").arg(host, reason));
+        return;
+    }
+    if (isNetworkName(portName)) {
+        m_services.message(
+            this, tr("%1 is not a network address Pindrel can use.\n\n%2").arg(portName, reason));
+        return;
+    }
+    if (m_port->speedWasRefused()) {
         m_services.message(this, tr("The serial port %1 does not take the speed %2 baud, and "
                                     "has not been opened.\n\n%3\n\nChoose another speed with "
                                     "Program → Choose Port.")
-                                     .arg(m_link->shownPortName())
-                                     .arg(m_link->baudRate())
-                                     .arg(m_link->errorString()));
-    } else if (!opened) {
-        QString text = tr("The serial port %1 could not be opened.\n\n%2")
-                           .arg(m_link->shownPortName(), m_link->errorString());
-        const QString advice = ui::portAdvice(m_link->shownPortName(), m_link->openProblem(),
-                                              m_link->openGroup(), presentSerialPorts());
-        if (!advice.isEmpty())
-            text += QLatin1String("\n\n") + advice;
-        m_services.message(this, text);
+                                     .arg(portName)
+                                     .arg(m_port->baudRate())
+                                     .arg(reason));
+        return;
     }
+    QString text = tr("The serial port %1 could not be opened.\n\n%2").arg(portName, reason);
+    const QString advice = ui::portAdvice(portName, problem, group, presentSerialPorts());
+    if (!advice.isEmpty())
+        text += QLatin1String("\n\n") + advice;
+    m_services.message(this, text);
 }
 
 void frmGarminWaypoint::mnuHelp_Click()
@@ -361,11 +365,8 @@ void frmGarminWaypoint::mnuMakeString_Click()
 
 void frmGarminWaypoint::mnuSendString_Click()
 {
-    if (!m_link->isOpen()) {
+    if (!m_port->send(platform::toEightBit(txtGeneratedString->text())))
         m_services.message(this, tr("Port Not Open!"));
-        return;
-    }
-    m_link->send(platform::toEightBit(txtGeneratedString->text()));
 }
 
 void frmGarminWaypoint::mnuSave_Click()
@@ -396,94 +397,98 @@ void frmGarminWaypoint::mnuSave_Click()
 
 void frmGarminWaypoint::mnuQuit_Click()
 {
-    quit(false);
+    end(Ending::WindowAndLog);
 }
 
 void frmGarminWaypoint::endProgram()
 {
-    quit(true);
+    end(Ending::Everything);
 }
 
-void frmGarminWaypoint::quit(bool everyWindow)
+void frmGarminWaypoint::end(Ending ending)
 {
-    closePortThen([this, everyWindow] {
-        m_log.close();
-        close();
-        if (everyWindow && m_help)
-            m_help->close();
-        if (everyWindow && m_about)
-            m_about->close();
-    });
+    m_ending = qMax(m_ending.value_or(ending), ending);
+    m_port->quit();
 }
 
 void frmGarminWaypoint::closeEvent(QCloseEvent *event)
 {
-    // The window goes once the port has closed; the log stays open until the program ends.
-    if (m_link->isOpen() || m_link->isClosing() || m_link->isConnecting()) {
+    // The window goes once the port has closed for good; the log stays open until the program
+    // ends.
+    if (m_port->state() != PortLife::State::Ended && m_port->isOpen()) {
         event->ignore();
-        closePortThen([this] { close(); });
+        end(Ending::Window);
         return;
     }
     QMainWindow::closeEvent(event);
 }
 
-void frmGarminWaypoint::closePortThen(std::function<void()> next)
+void frmGarminWaypoint::portEnded()
 {
-    m_afterPortClosed.push_back(std::move(next));
-    if (m_link->isOpen() && !m_link->isClosing())
-        new frmClosingPort(m_link, this);
-    m_link->closeWhenSent();
+    const Ending ending = m_ending.value_or(Ending::Window);
+    if (ending != Ending::Window)
+        m_log.close();
+    close();
+    if (ending == Ending::Everything && m_help)
+        m_help->close();
+    if (ending == Ending::Everything && m_about)
+        m_about->close();
 }
 
-void frmGarminWaypoint::openFailed(const QString &reason)
+void frmGarminWaypoint::portFailed(const QString &portName, const QString &reason, qint64 unsent)
 {
-    // No reason: the user cancelled.
-    if (reason.isEmpty())
-        return;
-    m_services.message(
-        this, tr("Pindrel could not connect to %1.\n\n%2").arg(m_link->hostAndPort(), reason));
-}
-
-void frmGarminWaypoint::portFailed(const QString &reason, qint64 unsent)
-{
-    if (m_link->isNetwork()) {
+    if (const QString host = shownHostAndPort(portName); !host.isEmpty()) {
         m_services.message(this, tr("The connection to %1 stopped working and has been closed: "
                                     "the last %n byte(s) did not go out.\n\n%2",
                                     nullptr, int(unsent))
-                                     .arg(m_link->hostAndPort(), reason));
+                                     .arg(host, reason));
         return;
     }
-    m_services.message(this, tr("The serial port %1 stopped working and has been closed.\n\n%2")
-                                 .arg(m_link->shownPortName(), reason));
+    m_services.message(
+        this,
+        tr("The serial port %1 stopped working and has been closed.\n\n%2").arg(portName, reason));
 }
 
-void frmGarminWaypoint::portClosed(qint64 unsent, const QString &failure)
+void frmGarminWaypoint::portClosed(const QString &portName, qint64 unsent, const QString &failure)
 {
-    if (m_link->isNetwork() && !failure.isEmpty()) {
+    // A network link's count is always known.
+    const QString host = shownHostAndPort(portName);
+    if (!host.isEmpty() && !failure.isEmpty()) {
         m_services.message(this, tr("The connection to %1 stopped working while Pindrel was "
                                     "waiting for it to send, and has been closed: the last %n "
                                     "byte(s) did not go out.\n\n%2",
                                     nullptr, int(unsent))
-                                     .arg(m_link->hostAndPort(), failure));
-    } else if (m_link->isNetwork() && unsent > 0) {
+                                     .arg(host, failure));
+        return;
+    }
+    if (!host.isEmpty() && unsent > 0) {
         m_services.message(this, tr("The connection to %1 was closed before everything had been "
                                     "sent: the last %n byte(s) did not go out.",
                                     nullptr, int(unsent))
-                                     .arg(m_link->hostAndPort()));
+                                     .arg(host));
+        return;
+    }
+    if (!failure.isEmpty() && unsent == GpsLink::unknownCount) {
+        m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
+                                    "waiting for it to send, and has been closed: the last "
+                                    "bytes did not go out, and the system would not say how "
+                                    "many.\n\n%2")
+                                     .arg(portName, failure));
     } else if (!failure.isEmpty()) {
         m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
                                     "waiting for it to send, and has been closed: the last %n "
                                     "byte(s) did not go out.\n\n%2",
                                     nullptr, int(unsent))
-                                     .arg(m_link->shownPortName(), failure));
+                                     .arg(portName, failure));
+    } else if (unsent == GpsLink::unknownCount) {
+        m_services.message(this, tr("The serial port %1 was closed before everything had been "
+                                    "sent: the last bytes did not go out, and the system would "
+                                    "not say how many.")
+                                     .arg(portName));
     } else if (unsent > 0) {
         m_services.message(this, tr("The serial port %1 was closed before everything had been "
                                     "sent: the last %n byte(s) did not go out.",
                                     nullptr, int(unsent))
-                                     .arg(m_link->shownPortName()));
+                                     .arg(portName));
     }
-    // Taken first: what runs may ask for another close.
-    const auto next = std::exchange(m_afterPortClosed, {});
-    for (const auto &step : next)
-        step();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gps_link/portaccess.h"
 #include "ui/rememberedchoices.h"
 #include "ui/services.h"
 #include "waypoint_log/waypointlog.h"
@@ -7,10 +8,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <functional>
-#include <vector>
+#include <optional>
 
-class GpsLink;
+class PortLife;
+class frmClosingPort;
 class QAction;
 class QComboBox;
 class frmWaypointAbout;
@@ -32,14 +33,6 @@ public:
     // Runs before the window is first shown: opens the log. False, once the user has been told,
     // when the program cannot go on.
     bool Form_Load();
-
-    // Closes the port once everything sent has gone out to the wire, then runs `next`; at once
-    // (from the event loop) when the port is closed already. Never blocks: the window paints
-    // and takes commands meanwhile, bytes sent meanwhile go out too, and after a second a
-    // progress window offers to give up. Bytes not sent, by giving up or because the port
-    // failed, are told once before `next` runs. Calls made while the port is closing all run
-    // when it has closed, in the order made.
-    void closePortThen(std::function<void()> next);
 
 public slots:
     void mnuChoosePort_Click();
@@ -64,10 +57,21 @@ private:
     void createMenus();
     void fitToFont();
 
-    void portClosed(qint64 unsent, const QString &failure);
-    void portFailed(const QString &reason, qint64 unsent);
-    void openFailed(const QString &reason);
-    void quit(bool everyWindow);
+    void connectPort();
+    void portClosed(const QString &portName, qint64 unsent, const QString &failure);
+    void portOpenFailed(const QString &portName, const QString &reason, PortProblem problem,
+                        const PortGroup &group);
+    void portEnded();
+    void portFailed(const QString &portName, const QString &reason, qint64 unsent);
+    // How far the window goes once the port has closed for good: itself (the close box), the log
+    // too (Quit), or every window of the program.
+    enum class Ending
+    {
+        Window,
+        WindowAndLog,
+        Everything,
+    };
+    void end(Ending ending);
     // Moves the link to the port at the speed: an open port is closed as Quit closes it, and
     // the new one opened in its place; the same port open takes the new speed between
     // sentences.
@@ -75,8 +79,9 @@ private:
 
     Services m_services;
     RememberedChoices m_choices;
-    GpsLink *m_link;
-    std::vector<std::function<void()>> m_afterPortClosed;
+    PortLife *m_port;
+    frmClosingPort *m_closingPort;
+    std::optional<Ending> m_ending;
     WaypointLog m_log;
     // At most one of each; they outlive this window, so it only watches them.
     QPointer<frmWaypointHelp> m_help;

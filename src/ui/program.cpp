@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QStandardPaths>
 
 #include <cstdlib>
@@ -41,17 +42,24 @@ bool enterDocumentsFolder(const Services &services)
 
 int runProgram(Services services, WorkFolder folder)
 {
+    // A logout, a kill or a closed terminal ends the program as Quit does, its Help and About
+    // windows included; before the window is up, it ends a start that has failed, whose
+    // message would otherwise wait for the user.
+    platform::TerminationSignals termination;
+    QPointer<frmGarminWaypoint> shown;
+    QObject::connect(&termination, &platform::TerminationSignals::received, &termination, [&] {
+        if (shown)
+            shown->endProgram();
+        else if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
     if (folder == WorkFolder::Documents && !enterDocumentsFolder(services))
         return EXIT_FAILURE;
     frmGarminWaypoint window(std::move(services));
     if (!window.Form_Load())
         return EXIT_FAILURE;
     window.show();
-    // A logout, a kill or a closed terminal ends the program as Quit does, its Help and About
-    // windows included.
-    platform::TerminationSignals termination;
-    QObject::connect(&termination, &platform::TerminationSignals::received, &window,
-                     &frmGarminWaypoint::endProgram);
+    shown = &window;
     return QApplication::exec();
 }
 

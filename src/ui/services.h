@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gps_link/drainworker.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
@@ -20,4 +21,6 @@ struct Services
     platform::NativeName portName = {};
     // The serial port's speed for this run; none for the one chosen last.
     std::optional<qint32> baudRate = {};
+    // Waits for the port's line to drain; empty for the system's own wait.
+    DrainWorker::Step drainStep = {};
 };
