@@ -70,15 +70,14 @@ build() {
 }
 
 # The kit takes 1.5 hours to build, so a prebuilt one is unpacked where there is one. A kit
-# installed before Pindrel needed QtNetwork (the first archive) is replaced.
+# installed before Pindrel needed QtNetwork (from the first archive) is replaced, once the one
+# to take its place has been checked.
 install_qt_kit() {
     if [ -x "$qt_kit/bin/qt-cmake" ] && [ -d "$qt_kit/lib/cmake/Qt6Network" ]; then
         return 0
     fi
-    if [ -x "$qt_kit/bin/qt-cmake" ]; then
-        echo "The Windows Qt kit in $qt_kit has no QtNetwork, which Pindrel now needs: it is replaced."
-        as_root rm -rf "$qt_kit"
-    fi
+    local stale=
+    [ -x "$qt_kit/bin/qt-cmake" ] && stale=yes
     if [ -n "${PINDREL_QT_KIT_ARCHIVE:-}" ] || [ -e "$qt_kit_archive" ]; then
         echo "Unpacking the Windows Qt kit $qt_kit_archive into $qt_kit"
         if ! echo "$qt_kit_sha256  $qt_kit_archive" | sha256sum --check --quiet; then
@@ -87,14 +86,22 @@ install_qt_kit() {
             echo "the kit from source." >&2
             exit 1
         fi
+        remove_stale_kit "$stale"
         as_root mkdir -p "$qt_kit"
         as_root tar -C "$qt_kit" --strip-components=1 -xJf "$qt_kit_archive"
         return 0
     fi
+    remove_stale_kit "$stale"
     echo "There is no Windows Qt kit in $qt_kit, and no prebuilt one to unpack (PINDREL_QT_KIT_ARCHIVE"
     echo "names one), so it is built from source now: this is done once, and takes about 1.5 hours"
     echo "on 2 cores."
     tools/winkit/build-qt-kit.sh "$qt_kit"
+}
+
+remove_stale_kit() {
+    [ -n "$1" ] || return 0
+    echo "The Windows Qt kit in $qt_kit has no QtNetwork, which Pindrel needs: it is replaced."
+    as_root rm -rf "$qt_kit"
 }
 
 # Checks the font sets named, and installs their fonts.

@@ -326,8 +326,11 @@ void tst_GpsLink::openFailureLeavesThePortClosed_data()
     QTest::newRow("long path, missing")
         << QStringLiteral("/nonexistent/") + QString(250, u'p') + QStringLiteral("/ttyS0") << 4800;
 #endif
-    // The port exists and opens; only its speed is refused (by Qt's serial layer here).
+#ifndef Q_OS_WIN
+    // The port exists and opens; only its speed is refused (by Qt's serial layer here; Wine
+    // takes a speed of 0 as it is).
     QTest::newRow("speed refused") << QString() << 0;
+#endif
     QTest::newRow("malformed network address") << QStringLiteral("tcp://host:99999") << 4800;
 }
 
@@ -552,11 +555,10 @@ qint64 fillUntilStalled(GpsLink &link)
     for (int i = 0; i < 256; ++i) {
         link.send(block);
         QTest::qWait(20);
-        if (link.bytesToSend() > 0) {
-            QTest::qWait(100);
-            if (link.bytesToSend() > 0)
-                return link.bytesToSend();
-        }
+        // Stalled: the same count, still there a while later.
+        const qint64 left = link.bytesToSend();
+        if (left > 0 && (QTest::qWait(300), link.bytesToSend() == left))
+            return left;
     }
     return 0;
 }
@@ -631,13 +633,18 @@ void tst_GpsLink::refusedConnectionIsToldAtOpen()
     server.close();
     GpsLink link(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
     QSignalSpy openFailed(&link, &GpsLink::openFailed);
-    QVERIFY(link.open());
-    QVERIFY(link.isConnecting());
-    QVERIFY(openFailed.wait(5000));
-    QVERIFY(!openFailed.first().first().toString().isEmpty());
+    // Refused at once (Windows), or once the attempt has been answered.
+    if (link.open()) {
+        QVERIFY(link.isConnecting());
+        QVERIFY(openFailed.wait(5000));
+        QVERIFY(!openFailed.first().first().toString().isEmpty());
+    } else {
+        QVERIFY(!link.errorString().isEmpty());
+    }
     QVERIFY(!link.isOpen() && !link.isConnecting());
     link.send(example);
-    QCOMPARE(openFailed.size(), 1);
+    QTest::qWait(50);
+    QVERIFY(openFailed.size() <= 1);
 }
 
 void tst_GpsLink::connectionLostMidSendIsToldOnce()

@@ -1037,8 +1037,10 @@ void tst_MainWindow::speedIsChosenRememberedOrRefused_data()
 #ifdef Q_OS_LINUX
     QTest::newRow("typed speed of its own") << "31250" << 0 << 31250 << 31250;
 #endif
-    // The port opens; Qt's serial layer refuses the speed itself.
+#ifndef Q_OS_WIN
+    // The port opens; Qt's serial layer refuses the speed itself (Wine takes 0 as it is).
     QTest::newRow("refused") << "" << -1 << 0 << 4800;
+#endif
 }
 
 void tst_MainWindow::speedIsChosenRememberedOrRefused()
@@ -1206,7 +1208,8 @@ void tst_MainWindow::networkAddressTakesTheSameBytes()
     for (int i = 0; i < 1024; ++i) {
         trigger("mnuSendString");
         QTest::qWait(5);
-        if (link->bytesToSend() > 0 && (QTest::qWait(100), link->bytesToSend() > 0))
+        const qint64 left = link->bytesToSend();
+        if (left > 0 && (QTest::qWait(300), link->bytesToSend() == left))
             break;
     }
     QVERIFY(link->bytesToSend() > 0);

@@ -241,8 +241,12 @@ bool GpsLink::openSocket()
     // fill the memory.
     connect(m_socket, &QIODevice::readyRead, this, [this] { m_socket->readAll(); });
     m_connectTimeout->start();
+    // A connection may be refused before connectToHost() returns, as on Windows: that is a
+    // failed open like any other.
+    m_inOpen = true;
     m_socket->connectToHost(address->host, address->port);
-    return true;
+    m_inOpen = false;
+    return m_socket != nullptr;
 }
 
 void GpsLink::cancelOpen()
@@ -261,7 +265,10 @@ void GpsLink::socketFailed()
         m_connectTimeout->stop();
         // Deleted later: this runs inside the socket's own signal.
         std::exchange(m_socket, nullptr)->deleteLater();
-        emit openFailed(reason);
+        if (m_inOpen)
+            m_errorString = reason;
+        else
+            emit openFailed(reason);
         return;
     }
     fail(reason);

@@ -136,6 +136,8 @@ private:
     QAbstractSocket *m_socket = nullptr;
     QTimer *m_connectTimeout;
     bool m_speedRefused = false;
+    // Inside open(), where a failure to connect is its result rather than a signal.
+    bool m_inOpen = false;
     // A new speed waits for what was sent before it to drain; what is sent meanwhile waits too.
     bool m_speedChangePending = false;
     bool m_applyingSpeed = false;
