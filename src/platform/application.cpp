@@ -8,6 +8,9 @@ namespace platform {
 Application::Application(int &argc, char **argv, Messenger report)
     : QApplication(argc, argv), m_report(std::move(report))
 {
+    // Once, here: every QSettings made without a file of its own finds the user's settings
+    // under these names.
+    setOrganizationName(QString::fromLatin1(applicationTitle));
     setApplicationName(QString::fromLatin1(applicationTitle));
     installTranslator(&m_plurals);
 }

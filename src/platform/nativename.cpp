@@ -2,8 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <cerrno>
 #include <unistd.h>
 #include <vector>
@@ -116,6 +120,47 @@ NativeName workingFolder()
         buffer.resize(buffer.size() * 2);
     }
     return NativeName::fromNative(QByteArray(buffer.data()));
+#endif
+}
+
+NativeName documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+#ifndef Q_OS_WIN
+    // Qt reads user-dirs.dirs as text, and a folder whose name is not UTF-8 comes back with its
+    // bytes replaced. Read here as bytes, the line that Qt took gives them back.
+    const QString dirs = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/user-dirs.dirs");
+    QFile file(dirs);
+    if (!documents.isEmpty() && QFileInfo(dirs).isFile() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray key = "XDG_DOCUMENTS_DIR=";
+        for (QByteArray line : file.readAll().split('\n')) {
+            line = line.trimmed();
+            if (!line.startsWith(key))
+                continue;
+            QByteArray value = line.sliced(key.size());
+            if (value.size() > 2 && value.startsWith('"') && value.endsWith('"'))
+                value = value.sliced(1, value.size() - 2);
+            if (value.startsWith("$HOME"))
+                value.replace(0, 5, QFile::encodeName(QDir::homePath()));
+            if (QFile::decodeName(value) == documents)
+                return NativeName::fromNative(value);
+        }
+    }
+#endif
+    return documents;
+}
+
+QString enterFolder(const NativeName &folder)
+{
+#ifdef Q_OS_WIN
+    if (::SetCurrentDirectoryW(reinterpret_cast<LPCWSTR>(folder.native().utf16())))
+        return {};
+    return qt_error_string(int(::GetLastError()));
+#else
+    if (::chdir(folder.native().constData()) == 0)
+        return {};
+    return qt_error_string(errno);
 #endif
 }
 

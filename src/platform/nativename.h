@@ -51,4 +51,12 @@ QString displayName(const NativeName &name);
 // deleted).
 NativeName workingFolder();
 
+// The user's Documents folder, wherever it has been moved, as the system names it; empty when
+// there is none.
+NativeName documentsFolder();
+
+// Makes the folder the working folder. Returns the system's reason when it cannot, else an
+// empty string.
+QString enterFolder(const NativeName &folder);
+
 } // namespace platform

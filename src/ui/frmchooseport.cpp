@@ -3,6 +3,7 @@
 #include "gps_link/gpslink.h"
 #include "gps_link/networkaddress.h"
 #include "gps_link/portaccess.h"
+#include "ui/portname.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -33,7 +34,8 @@ const QString udpExample = QStringLiteral("udp://192.168.4.1:10110");
 } // namespace
 
 frmChoosePort::frmChoosePort(const QString &currentPort, qint32 currentBaudRate, QWidget *parent)
-    : QDialog(parent), m_port(new QComboBox(this)), m_speed(new QComboBox(this))
+    : QDialog(parent), m_port(new QComboBox(this)), m_speed(new QComboBox(this)),
+      m_problem(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmChoosePort"));
     setWindowTitle(tr("Serial Port"));
@@ -43,6 +45,9 @@ frmChoosePort::frmChoosePort(const QString &currentPort, qint32 currentBaudRate,
     // A typed name is taken as it is, never completed into a listed port's description.
     m_port->setCompleter(nullptr);
     m_port->setInsertPolicy(QComboBox::NoInsert);
+    // Qt would otherwise cut a longer name at 32767 characters without a word; it is refused
+    // whole instead.
+    m_port->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     m_port->setMinimumContentsLength(listedCharacters);
     m_port->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
@@ -97,17 +102,34 @@ frmChoosePort::frmChoosePort(const QString &currentPort, qint32 currentBaudRate,
     m_ok = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmChoosePort::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &frmChoosePort::reject);
-    connect(m_port, &QComboBox::editTextChanged, this, &frmChoosePort::updateState);
-    connect(m_speed, &QComboBox::editTextChanged, this, &frmChoosePort::updateState);
+    connect(m_port, &QComboBox::editTextChanged, this, &frmChoosePort::check);
+    connect(m_speed, &QComboBox::editTextChanged, this, &frmChoosePort::check);
 
+    m_problem->setObjectName(QStringLiteral("lblPortProblem"));
+    m_problem->hide();
     auto form = new QFormLayout;
     form->addRow(label, m_port);
+    form->addRow(QString(), m_problem);
     form->addRow(speedLabel, speedRow);
     auto layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
-    updateState();
     m_port->setFocus();
+    check();
+}
+
+void frmChoosePort::check()
+{
+    const QString name = portName();
+    const QString problem = ui::portNameProblem(name);
+    m_problem->setText(problem);
+    m_problem->setVisible(!problem.isEmpty());
+    // Read out with the line, for those who cannot see the reason under it.
+    m_port->setAccessibleDescription(problem);
+    // A network address has no speed; one is kept for the serial ports all the same.
+    const bool serial = !isNetworkName(name);
+    m_speed->setEnabled(serial);
+    m_ok->setEnabled(!name.isEmpty() && problem.isEmpty() && (baudRate() > 0 || !serial));
 }
 
 QString frmChoosePort::portName() const
@@ -120,14 +142,6 @@ qint32 frmChoosePort::baudRate() const
     bool number = false;
     const int speed = m_speed->currentText().toInt(&number);
     return number && speed > 0 ? speed : 0;
-}
-
-void frmChoosePort::updateState()
-{
-    // A network address has no speed; one is kept for the serial ports all the same.
-    const bool serial = !isNetworkName(portName());
-    m_speed->setEnabled(serial);
-    m_ok->setEnabled(!portName().isEmpty() && (baudRate() > 0 || !serial));
 }
 
 void frmChoosePort::accept()

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 // "Serial Port": the ports the system shows, the current one selected, or any name typed in,
@@ -22,13 +23,15 @@ public:
     void accept() override;
 
 signals:
-    // Only for a name that is not empty, with a speed.
+    // Only for a name that is not empty and that the system could take, with a speed.
     void portChosen(const QString &portName, qint32 baudRate);
 
 private:
-    void updateState();
+    void check();
 
     QComboBox *m_port;
     QComboBox *m_speed;
+    // Why the name typed cannot be taken, under the line, while OK is disabled.
+    QLabel *m_problem;
     QPushButton *m_ok;
 };

@@ -110,6 +110,8 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     m_port->setBaudRate(m_services.baudRate.value_or(m_choices.baudRate()));
     createControls();
     createMenus();
+    connect(&m_choices, &RememberedChoices::problem, this,
+            [this](const QString &text) { m_services.message(this, text); });
     connectPort();
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
     resize(minimumSizeHint());

@@ -5,9 +5,7 @@
 #include "ui/frmgarminwaypoint.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPointer>
-#include <QStandardPaths>
 
 #include <cstdlib>
 
@@ -23,16 +21,16 @@ QString tr(const char *text)
 // Tells the user why not, when the Documents folder cannot be had.
 bool enterDocumentsFolder(const Services &services)
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const platform::NativeName documents = platform::documentsFolder();
     if (documents.isEmpty()) {
         services.message(nullptr, tr("Pindrel cannot start: your Documents folder, where its log "
                                      "file goes, could not be found."));
         return false;
     }
-    if (!QDir::setCurrent(documents)) {
+    if (const QString reason = platform::enterFolder(documents); !reason.isEmpty()) {
         services.message(nullptr, tr("Pindrel cannot start: your Documents folder %1, where its "
-                                     "log file goes, could not be opened.")
-                                      .arg(platform::displayName(documents)));
+                                     "log file goes, could not be opened.\n\n%2")
+                                      .arg(platform::displayName(documents), reason));
         return false;
     }
     return true;

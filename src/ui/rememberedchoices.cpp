@@ -1,10 +1,14 @@
 #include "ui/rememberedchoices.h"
 
 #include "gps_link/gpslink.h"
+#include "platform/settingsstore.h"
+#include "ui/portname.h"
 
-#include <QSettings>
+#include <QMutex>
+#include <QThread>
+#include <QTimer>
 
-#include <memory>
+#include <future>
 
 namespace {
 
@@ -13,30 +17,129 @@ const QString speedKey = QStringLiteral("speed");
 const QString latitudeKey = QStringLiteral("latitudeHemisphere");
 const QString longitudeKey = QStringLiteral("longitudeHemisphere");
 
-} // namespace
-
-RememberedChoices::RememberedChoices(QString settingsFile) : m_settingsFile(std::move(settingsFile))
-{}
-
-std::unique_ptr<QSettings> RememberedChoices::settings() const
+QString notAnswered(std::chrono::milliseconds waited)
 {
-    if (m_settingsFile.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Pindrel"), QStringLiteral("Pindrel"));
-    return std::make_unique<QSettings>(m_settingsFile, QSettings::IniFormat);
+    const int seconds = int(std::chrono::ceil<std::chrono::seconds>(waited).count());
+    return RememberedChoices::tr("It did not answer within %n second(s).", nullptr, seconds);
 }
 
-void RememberedChoices::write(const QString &key, const QString &value) const
+} // namespace
+
+// How the worker thread reaches back: never once the choices are gone, though the thread may
+// outlive them when the file system does not answer.
+struct RememberedChoices::Channel
 {
-    const auto stored = settings();
-    stored->setValue(key, value);
-    // Written now rather than when the object goes, so that the choice is on the disk at once.
-    stored->sync();
+    QMutex mutex;
+    RememberedChoices *owner = nullptr;
+};
+
+RememberedChoices::RememberedChoices(QString settingsFile, QObject *parent)
+    : RememberedChoices(std::make_shared<const platform::SettingsStore>(
+                            settingsFile.isEmpty()
+                                ? platform::SettingsStore::forUser()
+                                : platform::SettingsStore(std::move(settingsFile))),
+                        parent)
+{}
+
+RememberedChoices::RememberedChoices(std::shared_ptr<const platform::SettingsStore> store,
+                                     QObject *parent)
+    : QObject(parent), m_store(std::move(store)), m_channel(std::make_shared<Channel>()),
+      m_thread(new QThread), m_worker(new QObject)
+{
+    m_channel->owner = this;
+    m_thread->setObjectName(QStringLiteral("RememberedChoices"));
+    m_worker->moveToThread(m_thread);
+    m_thread->start();
+
+    auto read = std::make_shared<std::promise<platform::SettingsStore::Contents>>();
+    std::future<platform::SettingsStore::Contents> contents = read->get_future();
+    QMetaObject::invokeMethod(m_worker,
+                              [store = m_store, read] { read->set_value(store->read()); });
+    QString problem = notAnswered(readWait);
+    if (contents.wait_for(readWait) == std::future_status::ready) {
+        platform::SettingsStore::Contents answer = contents.get();
+        problem = answer.problem;
+        if (problem.isEmpty())
+            m_values = std::move(answer.values);
+    }
+    if (problem.isEmpty())
+        return;
+    const QString text =
+        (m_store->isRegistry() ? tr("Pindrel could not read its choices from the registry key %1, "
+                                    "so it starts with its usual ones.\n\n%2")
+                               : tr("Pindrel could not read its choices from its settings file %1, "
+                                    "so it starts with its usual ones.\n\n%2"))
+            .arg(m_store->shownPlace(), problem);
+    QTimer::singleShot(0, this, [this, text] { emit this->problem(text); });
+}
+
+RememberedChoices::~RememberedChoices()
+{
+    {
+        const QMutexLocker locker(&m_channel->mutex);
+        m_channel->owner = nullptr;
+    }
+    // Asked after the writes already asked for, so that those still go to the file.
+    QMetaObject::invokeMethod(m_worker, [thread = m_thread] { thread->quit(); });
+    if (m_thread->wait(QDeadlineTimer(endWait.count()))) {
+        delete m_worker;
+        delete m_thread;
+    }
+    // Otherwise the thread is left to the end of the process: deleting it would end the program
+    // with a fatal error, and waiting on would hang it.
+}
+
+QString RememberedChoices::value(const QString &key) const
+{
+    return m_values.value(key).toString();
+}
+
+void RememberedChoices::write(const QString &key, const QString &value)
+{
+    m_values.insert(key, value);
+    const quint64 serial = ++m_asked;
+    QMetaObject::invokeMethod(m_worker, [store = m_store, channel = m_channel, key, value, serial] {
+        const QString failure = store->write(key, value);
+        const QMutexLocker locker(&channel->mutex);
+        if (RememberedChoices *owner = channel->owner) {
+            QMetaObject::invokeMethod(
+                owner, [owner, serial, failure] { owner->written(serial, failure); },
+                Qt::QueuedConnection);
+        }
+    });
+    QTimer::singleShot(writeWait, this, [this, serial] {
+        if (m_written < serial)
+            tellUnwritten(notAnswered(writeWait));
+    });
+}
+
+void RememberedChoices::written(quint64 serial, const QString &failure)
+{
+    m_written = serial;
+    if (!failure.isEmpty())
+        tellUnwritten(failure);
+}
+
+void RememberedChoices::tellUnwritten(const QString &reason)
+{
+    if (m_toldUnwritten)
+        return;
+    m_toldUnwritten = true;
+    emit problem((m_store->isRegistry()
+                      ? tr("Pindrel could not remember your choice in the registry key %1: it "
+                           "holds until Pindrel ends.\n\n%2")
+                      : tr("Pindrel could not remember your choice in its settings file %1: it "
+                           "holds until Pindrel ends.\n\n%2"))
+                     .arg(m_store->shownPlace(), reason));
 }
 
 QString RememberedChoices::portName() const
 {
-    const QString remembered = settings()->value(portKey).toString();
-    return remembered.isEmpty() ? GpsLink::firstSerialPortName() : remembered;
+    // A name edited in by hand that the port dialog would refuse counts as no choice.
+    const QString remembered = value(portKey);
+    return remembered.isEmpty() || !ui::portNameProblem(remembered).isEmpty()
+               ? GpsLink::firstSerialPortName()
+               : remembered;
 }
 
 void RememberedChoices::setPortName(const QString &portName)
@@ -48,7 +151,7 @@ qint32 RememberedChoices::baudRate() const
 {
     // Anything but a whole number above 0, edited in by hand, counts as no choice.
     bool number = false;
-    const int stored = settings()->value(speedKey).toString().toInt(&number);
+    const int stored = value(speedKey).toInt(&number);
     return number && stored > 0 ? stored : GpsLink::defaultBaudRate;
 }
 
@@ -60,8 +163,7 @@ void RememberedChoices::setBaudRate(qint32 baudRate)
 QChar RememberedChoices::storedLetter(const QString &key, QChar fallback, QChar other) const
 {
     // Anything but the two letters, edited in by hand, counts as no choice.
-    const QString stored = settings()->value(key).toString();
-    return stored == QString(other) ? other : fallback;
+    return value(key) == QString(other) ? other : fallback;
 }
 
 QChar RememberedChoices::latitudeHemisphere() const

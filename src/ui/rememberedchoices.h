@@ -1,21 +1,35 @@
 #pragma once
 
 #include <QChar>
+#include <QObject>
 #include <QString>
+#include <QVariantMap>
 
+#include <chrono>
 #include <memory>
 
-class QSettings;
+class QThread;
+
+namespace platform {
+class SettingsStore;
+}
 
 // What the user chose in the window and finds again at the next start: the serial port with its
-// speed, and the two hemispheres. Each choice is written as it is made, so a crash later does not
-// lose it.
-class RememberedChoices
+// speed, and the two hemispheres. Read once at the start and each choice written as it is made, so
+// a crash later does not lose it. The reading and writing run on a thread of their own: settings
+// that do not answer never stop the window, and a choice that cannot be kept still holds for this
+// run.
+class RememberedChoices : public QObject
 {
+    Q_OBJECT
+
 public:
     // An empty file means the user's own settings (the registry on Windows, ~/.config
     // elsewhere); tests give a file of their own.
-    explicit RememberedChoices(QString settingsFile = {});
+    explicit RememberedChoices(QString settingsFile = {}, QObject *parent = nullptr);
+    explicit RememberedChoices(std::shared_ptr<const platform::SettingsStore> store,
+                               QObject *parent = nullptr);
+    ~RememberedChoices() override;
 
     // The port chosen last, or the first serial port when none has been.
     QString portName() const;
@@ -31,10 +45,32 @@ public:
     QChar longitudeHemisphere() const;
     void setLongitudeHemisphere(QChar letter);
 
-private:
-    QChar storedLetter(const QString &key, QChar fallback, QChar other) const;
-    void write(const QString &key, const QString &value) const;
-    std::unique_ptr<QSettings> settings() const;
+    // How long the start waits for the settings, and a choice for being written, before the user
+    // is told; and how long the end of the program waits for a choice still being written.
+    static constexpr std::chrono::milliseconds readWait{2000};
+    static constexpr std::chrono::milliseconds writeWait{3000};
+    static constexpr std::chrono::milliseconds endWait{600};
 
-    QString m_settingsFile;
+signals:
+    // Each at most once a run, from the event loop: why the settings could not be read at the
+    // start, and why a choice could not be remembered.
+    void problem(const QString &text);
+
+private:
+    struct Channel;
+
+    QString value(const QString &key) const;
+    QChar storedLetter(const QString &key, QChar fallback, QChar other) const;
+    void write(const QString &key, const QString &value);
+    void written(quint64 serial, const QString &failure);
+    void tellUnwritten(const QString &reason);
+
+    std::shared_ptr<const platform::SettingsStore> m_store;
+    std::shared_ptr<Channel> m_channel;
+    QThread *m_thread;
+    QObject *m_worker;
+    QVariantMap m_values;
+    quint64 m_asked = 0;
+    quint64 m_written = 0;
+    bool m_toldUnwritten = false;
 };

@@ -1,0 +1,62 @@
+#include "ui/portname.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <climits>
+#endif
+
+namespace ui {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PortName", text);
+}
+
+bool isControl(QChar c)
+{
+    // Line and paragraph separators break a line as a line feed does.
+    const QChar::Category category = c.category();
+    return category == QChar::Other_Control || category == QChar::Separator_Line ||
+           category == QChar::Separator_Paragraph;
+}
+
+} // namespace
+
+qsizetype longestPortName()
+{
+#ifdef Q_OS_WIN
+    return 32767 - 4;
+#else
+    return PATH_MAX - 1;
+#endif
+}
+
+QString portNameProblem(const QString &name)
+{
+    if (std::any_of(name.cbegin(), name.cend(), isControl))
+        return tr("A port's name holds no control characters, such as line ends or tabs.");
+#ifdef Q_OS_WIN
+    const qsizetype length = name.size();
+    if (length > longestPortName()) {
+        return tr("The name is %1 characters long; the system takes at most %2.")
+            .arg(length)
+            .arg(longestPortName());
+    }
+#else
+    const qsizetype length = QFile::encodeName(name).size();
+    if (length > longestPortName()) {
+        return tr("The name is %1 bytes long; the system takes at most %2.")
+            .arg(length)
+            .arg(longestPortName());
+    }
+#endif
+    return {};
+}
+
+} // namespace ui
