@@ -10,7 +10,9 @@ cd "$(dirname "$0")"
 
 # Qt's CMake package looks for libxkbcommon's headers at every configure and reports
 # "Could NOT find XKB" when they are missing; with them the lookup simply succeeds.
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libxkbcommon-dev fonts-dejavu-core)
+# lrelease (qt6-l10n-tools) makes the English plural forms.
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-l10n-tools libxkbcommon-dev
+    fonts-dejavu-core)
 # Only the tests need these: they validate the desktop entry and the AppStream metainfo.
 test_packages=(desktop-file-utils appstream)
 # cpack reads the package's dependencies from the binary with dpkg-shlibdeps, which calls `file`.

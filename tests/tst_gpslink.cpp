@@ -267,14 +267,20 @@ void tst_GpsLink::lifeTakesCommandsWhileDraining()
     QFETCH(QStringList, commands);
     QFETCH(QString, opened);
     QFETCH(bool, ended);
+#ifdef Q_OS_WIN
+    if (commands.join(u' ').contains(u"other") || commands.join(u' ').contains(u"third"))
+        QSKIP("Under Wine only COM1 leads to a pseudo-terminal");
+#endif
     std::map<QString, std::unique_ptr<PseudoTerminal>> ports;
     const auto path = [this](const QString &name) {
         return name == u"same" ? m_portPath : m_dir->filePath(name);
     };
+#ifndef Q_OS_WIN
     for (const char *name : {"other", "third"}) {
         auto &port = ports[QLatin1String(name)] = std::make_unique<PseudoTerminal>();
         QVERIFY(port->linkAs(path(QLatin1String(name))));
     }
+#endif
     PortLife life(m_portPath, nullptr, heldDrain());
     QSignalSpy failures(&life, &PortLife::openFailed);
     QSignalSpy endings(&life, &PortLife::ended);

@@ -982,8 +982,11 @@ void tst_MainWindow::choosingWhileOpenMovesTheLink()
     const auto path = [this](const QString &name) {
         return name == u"same" ? m_portPath : m_dir->filePath(name);
     };
-    PseudoTerminal otherPort;
-    QVERIFY(otherPort.linkAs(m_dir->filePath(QStringLiteral("ttyOther"))));
+    std::unique_ptr<PseudoTerminal> otherPort;
+#ifndef Q_OS_WIN
+    otherPort = std::make_unique<PseudoTerminal>();
+    QVERIFY(otherPort->linkAs(m_dir->filePath(QStringLiteral("ttyOther"))));
+#endif
     // The first port's line holds its bytes until every choice has been made.
     m_drainReleased = false;
     m_drainStep = [this](DrainWorker::Line line) {
@@ -1037,10 +1040,11 @@ void tst_MainWindow::choosingWhileOpenMovesTheLink()
         return;
     // The next bytes go to the port that is named, and nowhere else.
     trigger("mnuSendString");
-    PseudoTerminal &there = opened == u"same" ? *m_pty : otherPort;
-    PseudoTerminal &notThere = opened == u"same" ? otherPort : *m_pty;
-    QCOMPARE(there.receive(generated().size()), generated().toLatin1());
-    QCOMPARE(notThere.receiveFor(100), QByteArray());
+    PseudoTerminal *there = opened == u"same" ? m_pty.get() : otherPort.get();
+    PseudoTerminal *notThere = opened == u"same" ? otherPort.get() : m_pty.get();
+    QCOMPARE(there->receive(generated().size()), generated().toLatin1());
+    if (notThere)
+        QCOMPARE(notThere->receiveFor(100), QByteArray());
 }
 
 void tst_MainWindow::choicesSurviveARestart()

@@ -36,6 +36,8 @@ class tst_Platform : public QObject
 private slots:
     void eightBit_data();
     void eightBit();
+    void countsTakeTheirEnglishPlural_data();
+    void countsTakeTheirEnglishPlural();
     void messageBoxLooksAsItShould();
     void messageBoxTakesAnySizeOnceShown();
     void failureEscapingACommandIsReportedOnceAndEndsTheLoop();
@@ -117,6 +119,34 @@ void tst_Platform::failureEscapingACommandIsReportedOnceAndEndsTheLoop()
     QCOMPARE(QCoreApplication::exec(), EXIT_FAILURE);
     QCOMPARE(reported.size(), 1);
     QVERIFY2(reported.first().contains(u"the disk caught fire"), qPrintable(reported.first()));
+}
+
+void tst_Platform::countsTakeTheirEnglishPlural_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("expected");
+    const QString notSent = QStringLiteral("The serial port %1 was closed before everything had "
+                                           "been sent: the last %n byte(s) did not go out.");
+    const QString left = QStringLiteral("Sending to the receiver on %1 before closing.\n"
+                                        "%n byte(s) left, about %2 s.");
+    QTest::newRow("one") << "frmGarminWaypoint" << notSent << 1 << "the last 1 byte did";
+    QTest::newRow("two") << "frmGarminWaypoint" << notSent << 2 << "the last 2 bytes did";
+    QTest::newRow("none") << "frmClosingPort" << left << 0 << "0 bytes left";
+    QTest::newRow("one left") << "frmClosingPort" << left << 1 << "1 byte left";
+}
+
+void tst_Platform::countsTakeTheirEnglishPlural()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, text);
+    QFETCH(int, count);
+    QFETCH(QString, expected);
+    const QString translated = QCoreApplication::translate(
+        context.toUtf8().constData(), text.toUtf8().constData(), nullptr, count);
+    QVERIFY2(translated.contains(expected) && !translated.contains(u"(s)"),
+             qPrintable(translated));
 }
 
 int main(int argc, char *argv[])

@@ -14,8 +14,6 @@
 #include <unistd.h>
 #endif
 
-#include <optional>
-
 namespace {
 
 // Start bit, eight data bits and one stop bit.

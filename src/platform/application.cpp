@@ -12,7 +12,8 @@ Application::Application(int &argc, char **argv, Messenger report)
     // under these names.
     setOrganizationName(QString::fromLatin1(applicationTitle));
     setApplicationName(QString::fromLatin1(applicationTitle));
-    installTranslator(&m_plurals);
+    if (m_plurals.load(QStringLiteral(":/translations/pindrel_en.qm")))
+        installTranslator(&m_plurals);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/englishplurals.h"
 #include "platform/messagebox.h"
 
 #include <QApplication>
+#include <QTranslator>
 
 namespace platform {
 
@@ -21,7 +21,8 @@ private:
     void reportAndExit(const QString &description);
 
     Messenger m_report;
-    EnglishPlurals m_plurals;
+    // The English plural forms of texts with a count.
+    QTranslator m_plurals;
     bool m_failed = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,31 +21,33 @@ namespace ui {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class CommandLineWords
 {
-    return QCoreApplication::translate("CommandLine", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
 
 QString usage()
 {
-    return tr("Usage: pindrel [--port NAME] [--baud N] [--documents]\n"
-              "\n"
-              "Pindrel puts waypoints into a GPS receiver. It builds an NMEA 0183 waypoint\n"
-              "sentence from a name, a latitude and a longitude, sends it to the receiver over\n"
-              "a serial port at 4800 baud, and saves it to the log file waypoints.wpl in the\n"
-              "folder it was started from. Each start empties that file.\n"
-              "\n"
-              "Options:\n"
-              "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3, for\n"
-              "                 this run (default: the port last chosen in the window, else\n"
-              "                 %1); or a network address, tcp://HOST:PORT or\n"
-              "                 udp://HOST:PORT (PORT is 10110 if left out).\n"
-              "  --baud N       The serial port's speed for this run, such as 9600 (default:\n"
-              "                 the speed last chosen in the window, else 4800).\n"
-              "  --documents    Work in your Documents folder, wherever it is: the log file\n"
-              "                 goes there.\n"
-              "  -h, --help     Show this help and end.\n"
-              "  -v, --version  Show the version and end.\n")
+    return CommandLineWords::tr(
+               "Usage: pindrel [--port NAME] [--baud N] [--documents]\n"
+               "\n"
+               "Pindrel puts waypoints into a GPS receiver. It builds an NMEA 0183 waypoint\n"
+               "sentence from a name, a latitude and a longitude, sends it to the receiver over\n"
+               "a serial port at 4800 baud, and saves it to the log file waypoints.wpl in the\n"
+               "folder it was started from. Each start empties that file.\n"
+               "\n"
+               "Options:\n"
+               "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3, for\n"
+               "                 this run (default: the port last chosen in the window, else\n"
+               "                 %1); or a network address, tcp://HOST:PORT or\n"
+               "                 udp://HOST:PORT (PORT is 10110 if left out).\n"
+               "  --baud N       The serial port's speed for this run, such as 9600 (default:\n"
+               "                 the speed last chosen in the window, else 4800).\n"
+               "  --documents    Work in your Documents folder, wherever it is: the log file\n"
+               "                 goes there.\n"
+               "  -h, --help     Show this help and end.\n"
+               "  -v, --version  Show the version and end.\n")
         .arg(GpsLink::firstSerialPortName());
 }
 
@@ -136,14 +139,16 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
     const QStringList kept = withoutQtOptions(arguments);
-    const QString needsName = tr("The option --port needs a port's name.\n\n") + usage();
+    const QString needsName =
+        CommandLineWords::tr("The option --port needs a port's name.\n\n") + usage();
     // Told as an empty value is, rather than in the parser's own words.
     if (kept.size() > 1 && (kept.last() == u"--port" || kept.last() == u"-port"))
         return tell(needsName, usageErrorStatus);
     if (!parser.parse(kept))
         return tell(parser.errorText() + QLatin1String("\n\n") + usage(), usageErrorStatus);
     if (!parser.positionalArguments().isEmpty()) {
-        return tell(tr("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst()) +
+        return tell(CommandLineWords::tr("Unexpected argument '%1'.")
+                            .arg(parser.positionalArguments().constFirst()) +
                         QLatin1String("\n\n") + usage(),
                     usageErrorStatus);
     }
@@ -165,8 +170,9 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
             !value.isEmpty() &&
             std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         if (!number || !digits || speed <= 0) {
-            return tell(tr("The option --baud needs a speed in baud, a whole number such as "
-                           "9600; '%1' is not one.\n\n")
+            return tell(CommandLineWords::tr(
+                            "The option --baud needs a speed in baud, a whole number such as "
+                            "9600; '%1' is not one.\n\n")
                                 .arg(value) +
                             usage(),
                         usageErrorStatus);

@@ -453,44 +453,52 @@ void frmGarminWaypoint::portFailed(const QString &portName, const QString &reaso
 
 void frmGarminWaypoint::portClosed(const QString &portName, qint64 unsent, const QString &failure)
 {
+    // An end asked from outside (a signal, the session's end) has no one left to dismiss a
+    // message, which would keep the program from ending: it is only logged.
+    const auto tell = [this](const QString &text) {
+        if (m_ending == Ending::Everything)
+            qWarning("%s", qUtf8Printable(text));
+        else
+            m_services.message(this, text);
+    };
     // A network link's count is always known.
     const QString host = shownHostAndPort(portName);
     if (!host.isEmpty() && !failure.isEmpty()) {
-        m_services.message(this, tr("The connection to %1 stopped working while Pindrel was "
-                                    "waiting for it to send, and has been closed: the last %n "
-                                    "byte(s) did not go out.\n\n%2",
-                                    nullptr, int(unsent))
-                                     .arg(host, failure));
+        tell(tr("The connection to %1 stopped working while Pindrel was "
+                "waiting for it to send, and has been closed: the last %n "
+                "byte(s) did not go out.\n\n%2",
+                nullptr, int(unsent))
+                 .arg(host, failure));
         return;
     }
     if (!host.isEmpty() && unsent > 0) {
-        m_services.message(this, tr("The connection to %1 was closed before everything had been "
-                                    "sent: the last %n byte(s) did not go out.",
-                                    nullptr, int(unsent))
-                                     .arg(host));
+        tell(tr("The connection to %1 was closed before everything had been "
+                "sent: the last %n byte(s) did not go out.",
+                nullptr, int(unsent))
+                 .arg(host));
         return;
     }
     if (!failure.isEmpty() && unsent == GpsLink::unknownCount) {
-        m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
-                                    "waiting for it to send, and has been closed: the last "
-                                    "bytes did not go out, and the system would not say how "
-                                    "many.\n\n%2")
-                                     .arg(portName, failure));
+        tell(tr("The serial port %1 stopped working while Pindrel was "
+                "waiting for it to send, and has been closed: the last "
+                "bytes did not go out, and the system would not say how "
+                "many.\n\n%2")
+                 .arg(portName, failure));
     } else if (!failure.isEmpty()) {
-        m_services.message(this, tr("The serial port %1 stopped working while Pindrel was "
-                                    "waiting for it to send, and has been closed: the last %n "
-                                    "byte(s) did not go out.\n\n%2",
-                                    nullptr, int(unsent))
-                                     .arg(portName, failure));
+        tell(tr("The serial port %1 stopped working while Pindrel was "
+                "waiting for it to send, and has been closed: the last %n "
+                "byte(s) did not go out.\n\n%2",
+                nullptr, int(unsent))
+                 .arg(portName, failure));
     } else if (unsent == GpsLink::unknownCount) {
-        m_services.message(this, tr("The serial port %1 was closed before everything had been "
-                                    "sent: the last bytes did not go out, and the system would "
-                                    "not say how many.")
-                                     .arg(portName));
+        tell(tr("The serial port %1 was closed before everything had been "
+                "sent: the last bytes did not go out, and the system would "
+                "not say how many.")
+                 .arg(portName));
     } else if (unsent > 0) {
-        m_services.message(this, tr("The serial port %1 was closed before everything had been "
-                                    "sent: the last %n byte(s) did not go out.",
-                                    nullptr, int(unsent))
-                                     .arg(portName));
+        tell(tr("The serial port %1 was closed before everything had been "
+                "sent: the last %n byte(s) did not go out.",
+                nullptr, int(unsent))
+                 .arg(portName));
     }
 }

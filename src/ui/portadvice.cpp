@@ -8,24 +8,28 @@ namespace ui {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class PortAdvice
 {
-    return QCoreApplication::translate("PortAdvice", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(PortAdvice)
+};
 
 QString noAccessAdvice(const PortGroup &group)
 {
     if (group.name.isEmpty() || (group.accountIsMember && group.loginHasIt))
-        return tr("Only its owner may open it: ask whoever looks after this computer for access.");
+        return PortAdvice::tr(
+            "Only its owner may open it: ask whoever looks after this computer for access.");
     if (group.accountIsMember) {
-        return tr("It belongs to the group %1, and your account was added to it after this "
-                  "login began. A login takes its groups when it begins: log out and in again, "
-                  "then start Pindrel.")
+        return PortAdvice::tr(
+                   "It belongs to the group %1, and your account was added to it after this "
+                   "login began. A login takes its groups when it begins: log out and in again, "
+                   "then start Pindrel.")
             .arg(group.name);
     }
-    return tr("It belongs to the group %1, and your account is not in it. To join it, run\n"
-              "    sudo adduser $USER %1\n"
-              "then log out and in again.")
+    return PortAdvice::tr(
+               "It belongs to the group %1, and your account is not in it. To join it, run\n"
+               "    sudo adduser $USER %1\n"
+               "then log out and in again.")
         .arg(group.name);
 }
 
@@ -39,7 +43,7 @@ QString portAdvice(const QString &portName, PortProblem problem, const PortGroup
         // Windows reports no such refusal: a port it refuses is in use.
         return noAccessAdvice(group);
     case PortProblem::InUse:
-        return tr("Another program may be using it: close that program and try again.");
+        return PortAdvice::tr("Another program may be using it: close that program and try again.");
     case PortProblem::WrongPort:
         break;
     }
@@ -52,23 +56,26 @@ QString portAdvice(const QString &portName, PortProblem problem, const PortGroup
     others.removeAll(portName);
     std::sort(others.begin(), others.end(), portNameLess);
     if (others.isEmpty() && presentPorts.isEmpty()) {
-        return tr("This computer shows no serial port. Plug in the receiver or its USB adapter, "
-                  "then choose its port with Program → Choose Port, or start Pindrel with the "
-                  "port's name, for example:\n"
-                  "    pindrel --port %1")
+        return PortAdvice::tr(
+                   "This computer shows no serial port. Plug in the receiver or its USB adapter, "
+                   "then choose its port with Program → Choose Port, or start Pindrel with the "
+                   "port's name, for example:\n"
+                   "    pindrel --port %1")
             .arg(example);
     }
     if (others.isEmpty()) {
-        return tr("This computer shows no other serial port. Plug in the receiver or its USB "
-                  "adapter, then choose its port with Program → Choose Port, or start Pindrel "
-                  "with the port's name, for example:\n"
-                  "    pindrel --port %1")
+        return PortAdvice::tr(
+                   "This computer shows no other serial port. Plug in the receiver or its USB "
+                   "adapter, then choose its port with Program → Choose Port, or start Pindrel "
+                   "with the port's name, for example:\n"
+                   "    pindrel --port %1")
             .arg(example);
     }
-    return tr("Serial ports on this computer: %1.\n"
-              "To use one of them, choose it with Program → Choose Port, or start Pindrel "
-              "with its name, for example:\n"
-              "    pindrel --port %2")
+    return PortAdvice::tr(
+               "Serial ports on this computer: %1.\n"
+               "To use one of them, choose it with Program → Choose Port, or start Pindrel "
+               "with its name, for example:\n"
+               "    pindrel --port %2")
         .arg(others.join(QStringLiteral(", ")), others.constFirst());
 }
 

@@ -5,6 +5,7 @@
 #include "ui/frmgarminwaypoint.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPointer>
 
 #include <cstdlib>
@@ -13,24 +14,27 @@ namespace ui {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class Program
 {
-    return QCoreApplication::translate("Program", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Program)
+};
 
 // Tells the user why not, when the Documents folder cannot be had.
 bool enterDocumentsFolder(const Services &services)
 {
     const platform::NativeName documents = platform::documentsFolder();
     if (documents.isEmpty()) {
-        services.message(nullptr, tr("Pindrel cannot start: your Documents folder, where its log "
+        services.message(nullptr,
+                         Program::tr("Pindrel cannot start: your Documents folder, where its log "
                                      "file goes, could not be found."));
         return false;
     }
     if (const QString reason = platform::enterFolder(documents); !reason.isEmpty()) {
-        services.message(nullptr, tr("Pindrel cannot start: your Documents folder %1, where its "
+        services.message(nullptr,
+                         Program::tr("Pindrel cannot start: your Documents folder %1, where its "
                                      "log file goes, could not be opened.\n\n%2")
-                                      .arg(platform::displayName(documents), reason));
+                             .arg(platform::displayName(documents), reason));
         return false;
     }
     return true;
