@@ -71,8 +71,8 @@ build() {
     fi
 }
 
-# The kit takes 1.5 hours to build, so a prebuilt one is unpacked where there is one. A kit
-# installed before Pindrel needed QtNetwork (from the first archive) is replaced, once the one
+# The kit takes about 25 minutes to build, so a prebuilt one is unpacked where there is one. A
+# kit installed before Pindrel needed QtNetwork (from the first archive) is replaced, once the one
 # to take its place has been checked.
 install_qt_kit() {
     if [ -x "$qt_kit/bin/qt-cmake" ] && [ -d "$qt_kit/lib/cmake/Qt6Network" ]; then
@@ -95,7 +95,7 @@ install_qt_kit() {
     fi
     remove_stale_kit "$stale"
     echo "There is no Windows Qt kit in $qt_kit, and no prebuilt one to unpack (PINDREL_QT_KIT_ARCHIVE"
-    echo "names one), so it is built from source now: this is done once, and takes about 1.5 hours"
+    echo "names one), so it is built from source now: this is done once, and takes about 25 minutes"
     echo "on 2 cores."
     tools/winkit/build-qt-kit.sh "$qt_kit"
 }

@@ -1,7 +1,7 @@
-// The main window as bare Qt builds it: the same caption, menus, bold captions, boxes and
-// hemisphere choices as Pindrel's, in the same grid at the same minimum sizes, with no log, no
-// port, no icon and no handlers. bench/startup.sh starts it next to Pindrel, so the difference
-// between the two is what Pindrel itself costs at startup.
+// The main window as bare Qt builds it: the same caption, menus, bold captions, boxes,
+// hemisphere choices and status line as Pindrel's, in the same grid at the same minimum sizes, with
+// no log, no port, no icon and no handlers. bench/startup.sh starts it next to Pindrel, so the
+// difference between the two is what Pindrel itself costs at startup.
 #include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
@@ -55,13 +55,20 @@ int main(int argc, char *argv[])
     grid->addLayout(withChoice(box(81), {QStringLiteral("E"), QStringLiteral("W")}, 1), 0, 7);
     grid->addWidget(label("Waypoint String:"), 2, 0, 1, 8);
     grid->addWidget(box(0), 3, 0, 1, 8);
+    // The status line under the boxes: three wrapped lines of text.
+    auto status = new QLabel(QStringLiteral("A receiver will store no position."), client);
+    status->setWordWrap(true);
+    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    status->setFixedHeight(status->fontMetrics().lineSpacing() * 3);
+    grid->addWidget(status, 5, 0, 1, 8);
     for (const auto &[column, width] : {std::pair{0, 40}, {2, 7}, {3, 56}, {5, 7}, {6, 64}})
         grid->setColumnMinimumWidth(column, width);
     for (const int column : {1, 4, 7})
         grid->setColumnStretch(column, 1);
     grid->setRowMinimumHeight(1, 13);
     grid->setRowMinimumHeight(2, 16);
-    grid->setRowStretch(4, 1);
+    grid->setRowMinimumHeight(4, 8);
+    grid->setRowStretch(6, 1);
 
     QMenu *program = window.menuBar()->addMenu(QStringLiteral("&Program"));
     program->addAction(QStringLiteral("&Choose Port..."));
@@ -70,6 +77,7 @@ int main(int argc, char *argv[])
     program->addAction(QStringLiteral("&About"));
     program->addAction(QStringLiteral("&Quit"));
     QMenu *waypoint = window.menuBar()->addMenu(QStringLiteral("&Waypoint"));
+    waypoint->addAction(QStringLiteral("Enter &Position..."));
     waypoint->addAction(QStringLiteral("&Make String"));
     waypoint->addAction(QStringLiteral("&Send String"));
     waypoint->addAction(QStringLiteral("&Save String"));

@@ -4,6 +4,7 @@
 #include "offscreen.h"
 #include "platform/settingsstore.h"
 #include "pseudoterminal.h"
+#include "sentence/waypointsentence.h"
 #include "ui/commandline.h"
 #include "ui/frmchooseport.h"
 #include "ui/frmgarminwaypoint.h"
@@ -88,6 +89,10 @@ private slots:
     void makeStringReplacesAndNeverAppends();
     void editingInputsLeavesTheStringAlone();
     void generatedStringIsReadOnlyButCopyable();
+    void enterPositionFillsTheBoxes_data();
+    void enterPositionFillsTheBoxes();
+    void receiverReadingFollowsTheBoxes_data();
+    void receiverReadingFollowsTheBoxes();
     void longestBodyIsBuilt();
     void overLongStringIsRefusedWithAMessage();
     void pasteOfAnyLengthIsKeptWhole();
@@ -227,6 +232,10 @@ const Drawn drawn[] = {
     {"cboLonHemisphere", QRect(425, 8, 0, 0), ""},
     {"Label4", QRect(8, 40, 97, 17), "Waypoint String:"},
     {"txtGeneratedString", QRect(8, 56, 417, 19), ""},
+    // Not in the drawing: what a receiver will read, under the boxes at full width.
+    {"lblReceiverReads", QRect(8, 83, 417, 0),
+     "A receiver will store no position. The Latitude and Longitude boxes are empty: type "
+     "ddmm.mmmm and dddmm.mmmm, or use Waypoint → Enter Position."},
 };
 const QMargins clientMargins(8, 8, 5, 5);
 
@@ -501,8 +510,10 @@ void tst_MainWindow::menus_data()
                                             "&Quit"};
     QTest::newRow("waypoint") << "mnuWaypoint"
                               << "&Waypoint"
-                              << QStringList{"mnuMakeString", "mnuSendString", "mnuSave"}
-                              << QStringList{"&Make String", "&Send String", "&Save String"};
+                              << QStringList{"mnuEnterPosition", "mnuMakeString", "mnuSendString",
+                                             "mnuSave"}
+                              << QStringList{"Enter &Position...", "&Make String", "&Send String",
+                                             "&Save String"};
 }
 
 void tst_MainWindow::menus()
@@ -640,6 +651,168 @@ void tst_MainWindow::generatedStringIsReadOnlyButCopyable()
     QCOMPARE(QGuiApplication::clipboard()->text(), generated());
 }
 
+void tst_MainWindow::enterPositionFillsTheBoxes_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("typed");
+    // What the window's line shows just before the key.
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("key");
+    // "4736.3720 N 12219.9260 W": the boxes and choices after; empty where nothing changes.
+    QTest::addColumn<QString>("filled");
+    QTest::newRow("typed, Enter") << ""
+                                  << "-33.8688 151.2093"
+                                  << "33° 52.1280′ S, 151° 12.5580′ E" << int(Qt::Key_Return)
+                                  << "3352.1280 S 15112.5580 E";
+    QTest::newRow("from the clipboard")
+        << "geo:47.6062,-122.3321"
+        << ""
+        << "47° 36.3720′ N, 122° 19.9260′ W" << int(Qt::Key_Enter) << "4736.3720 N 12219.9260 W";
+    QTest::newRow("typing replaces the clipboard's")
+        << "47.6062, -122.3321"
+        << "N 33° 52.128' E 151° 12.558'"
+        << "33° 52.1280′ N, 151° 12.5580′ E" << int(Qt::Key_Return) << "3352.1280 N 15112.5580 E";
+    QTest::newRow("escape changes nothing")
+        << ""
+        << "-33.8688 151.2093"
+        << "33° 52.1280′ S, 151° 12.5580′ E" << int(Qt::Key_Escape) << "";
+    QTest::newRow("not read, Enter does nothing")
+        << "Seattle"
+        << "47.6062, -122.33x1"
+        << "“x” is not part of a position." << int(Qt::Key_Return) << "";
+    QTest::newRow("one coordinate")
+        << ""
+        << "47.6062"
+        << "There is only one coordinate here: a position needs a latitude and a longitude."
+        << int(Qt::Key_Return) << "";
+}
+
+void tst_MainWindow::enterPositionFillsTheBoxes()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, key);
+    QFETCH(QString, filled);
+    type("home", "1", "2");
+    QGuiApplication::clipboard()->setText(clipboard);
+    trigger("mnuEnterPosition");
+    auto dialog = m_window->findChild<QDialog *>(QStringLiteral("frmEnterPosition"));
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Position"));
+    auto line = dialog->findChild<QLineEdit *>(QStringLiteral("txtPosition"));
+    // The clipboard's text is taken only when it reads, and stands selected.
+    const bool reads = clipboard.startsWith(u"geo") || clipboard.startsWith(u"47");
+    QCOMPARE(line->text(), reads ? clipboard : QString());
+    QCOMPARE(line->selectedText(), line->text());
+    QTest::keyClicks(line, typed);
+    QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblReading"))->text(), shown);
+    auto ok = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+    QCOMPARE(ok->isEnabled(), !shown.endsWith(u'.'));
+    QTest::keyClick(line, Qt::Key(key));
+    QCOMPARE(dialog->isVisible(), key != Qt::Key_Escape && filled.isEmpty());
+    QCOMPARE(box("txtWaypointName")->text(), QStringLiteral("home"));
+    const QStringList boxes{
+        box("txtWaypointLat")->text(), child<QComboBox>("cboLatHemisphere")->currentText(),
+        box("txtWaypointLon")->text(), child<QComboBox>("cboLonHemisphere")->currentText()};
+    QCOMPARE(boxes.join(u' '), filled.isEmpty() ? u"1 N 2 W"_qs : filled);
+    // The hemispheres are remembered as when chosen by hand.
+    recreateWindow(m_portPath);
+    QCOMPARE(child<QComboBox>("cboLatHemisphere")->currentText() + u' ' +
+                 child<QComboBox>("cboLonHemisphere")->currentText(),
+             filled.isEmpty() ? u"N W"_qs : boxes[1] + u' ' + boxes[3]);
+}
+
+void tst_MainWindow::receiverReadingFollowsTheBoxes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("lat");
+    QTest::addColumn<QString>("lon");
+    // Typed into the hemisphere choices after Make String, when there is one.
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("makeString");
+    QTest::addColumn<QString>("reads");
+    // The line's room holds the stored waypoint and at least one warning whole.
+    QTest::addColumn<bool>("shownWhole");
+    QTest::newRow("as written") << "home"
+                                << "3351.123"
+                                << "08412.345"
+                                << "" << true
+                                << "A receiver will store “HOME” at 33° 51.1230′ N, 84° 12.3450′ W."
+                                << true;
+    QTest::newRow("decimal degrees")
+        << "sea"
+        << "47.6062"
+        << "12219.926"
+        << "" << false
+        << "A receiver will store “SEA” at 0° 47.6062′ N, 122° 19.9260′ W. The Latitude box reads "
+           "as 0° 47.6062′, near the equator. For 47.6062 degrees, use Waypoint → Enter Position."
+        << true;
+    QTest::newRow("hemisphere chosen after Make String")
+        << "home"
+        << "3351.123"
+        << "08412.345"
+        << "se" << true
+        << "A receiver will store “HOME” at 33° 51.1230′ S, 84° 12.3450′ E. The Waypoint String "
+           "was made from other values, and goes out as it stands: Make String brings it up to "
+           "date."
+        << true;
+    QTest::newRow("comma in the name")
+        << "a,b"
+        << "3351.123"
+        << "08412.345"
+        << "" << true
+        << "A receiver will store “A” at 33° 51.1230′ N, 84° 12.3450′ W. The name holds “,”: a "
+           "receiver keeps only “A”, the part before it."
+        << true;
+    QTest::newRow("more than the line holds")
+        << "a,b😀"
+        << "-47.6062"
+        << "122.3321"
+        << "ss" << true
+        << "A receiver will store “A” at 0° 47.6062′ N, 1° 22.3321′ W. The name holds “,”: a "
+           "receiver keeps only “A”, the part before it. The Latitude box reads as 0° 47.6062′, "
+           "near the equator. For -47.6062 degrees, use Waypoint → Enter Position. The Latitude "
+           "box has a minus sign against S: a receiver takes it as north. “😀” is not in this "
+           "system's character set: it goes out as “?”. The Waypoint String was made from other "
+           "values, and goes out as it stands: Make String brings it up to date."
+        << false;
+}
+
+void tst_MainWindow::receiverReadingFollowsTheBoxes()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, lat);
+    QFETCH(QString, lon);
+    QFETCH(QString, keys);
+    QFETCH(bool, makeString);
+    QFETCH(QString, reads);
+    QFETCH(bool, shownWhole);
+    auto line = child<QLabel>("lblReceiverReads");
+    type(name, lat, lon);
+    if (makeString)
+        trigger("mnuMakeString");
+    QTest::keyClicks(child<QComboBox>("cboLatHemisphere"), keys.first(keys.size() / 2));
+    QTest::keyClicks(child<QComboBox>("cboLonHemisphere"), keys.sliced(keys.size() / 2));
+    if (shownWhole) {
+        QCOMPARE(line->text(), reads);
+        QVERIFY(line->toolTip().isEmpty());
+    } else {
+        // What is left out is counted, and all of it is in the tip.
+        QVERIFY2(line->text().endsWith(u" more.") &&
+                     reads.startsWith(line->text().section(u'.', 0, 1)),
+                 qPrintable(line->text()));
+        QCOMPARE(line->toolTip(), reads);
+    }
+    // Told to a screen reader too, never in the way of the keyboard.
+    auto iface = QAccessible::queryAccessibleInterface(line);
+    QVERIFY(iface && iface->text(QAccessible::Name) == reads);
+    QVERIFY(!(line->focusPolicy() & Qt::TabFocus));
+    // Nothing of the sentence changes for it.
+    if (makeString && keys.isEmpty())
+        QCOMPARE(generated(), sentence::makeWaypointString(name, lat, lon).value());
+}
+
 void tst_MainWindow::longestBodyIsBuilt()
 {
     const QString name(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'q');
@@ -759,6 +932,8 @@ void tst_MainWindow::sendDeliversTheBytesItsChecksumCovers_data()
     } else {
         QTest::newRow("latin-1") << "café" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n")
                                  << QByteArray();
+        QTest::newRow("combining accent sent composed")
+            << "cafe\u0301" << QByteArray("$GPWPL,1,N,2,W,CAF\xc9*E7\r\n") << QByteArray();
         QTest::newRow("beyond latin-1")
             << "北" << QByteArray("$GPWPL,1,N,2,W,?*55\r\n") << QByteArray();
     }

@@ -3,6 +3,7 @@
 #include "platform/application.h"
 #include "platform/eightbit.h"
 #include "platform/messagebox.h"
+#include "platform/sessionend.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
@@ -40,6 +41,8 @@ private slots:
     void countsTakeTheirEnglishPlural();
     void messageBoxLooksAsItShould();
     void messageBoxTakesAnySizeOnceShown();
+    void sessionEndWaitsForTheWindowsToGo_data();
+    void sessionEndWaitsForTheWindowsToGo();
     void failureEscapingACommandIsReportedOnceAndEndsTheLoop();
 };
 
@@ -53,11 +56,17 @@ void tst_Platform::eightBit_data()
         QTest::newRow("japanese in 932")
             << QStringLiteral("北表ｱ") << QByteArray("\x96\x6b\x95\x5c\xb1");
         QTest::newRow("accent outside 932") << QStringLiteral("é") << QByteArray("?");
+        QTest::newRow("combining accent outside 932, one ?")
+            << QStringLiteral("e\u0301") << QByteArray("?");
     } else {
         QTest::newRow("top of latin-1") << QStringLiteral("é\u00ff") << QByteArray("\xe9\xff");
+        QTest::newRow("combining accent composed")
+            << QStringLiteral("cafe\u0301 y\u0308") << QByteArray("caf\xe9 \xff");
     }
     if (eightBitCodePage() == 1252)
         QTest::newRow("euro sign in 1252") << QStringLiteral("€") << QByteArray("\x80");
+    QTest::newRow("combining mark without a composed form")
+        << QStringLiteral("q\u0301") << QByteArray("q?");
     QTest::newRow("just past latin-1") << QStringLiteral("a\u0100b") << QByteArray("a?b");
     QTest::newRow("surrogate pair is one character") << QStringLiteral("a😀b") << QByteArray("a?b");
     QTest::newRow("lone high surrogate") << QString(QChar(0xd83d)) + u'x' << QByteArray("?x");
@@ -109,6 +118,41 @@ void tst_Platform::messageBoxTakesAnySizeOnceShown()
     // Room for the title "Pindrel" between the title bar's buttons, on both sides of it.
     QVERIFY(shown.width() >=
             QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Pindrel")) + 150);
+}
+
+void tst_Platform::sessionEndWaitsForTheWindowsToGo_data()
+{
+    // How long after the request the window closes; negative: it never does.
+    QTest::addColumn<int>("closeAfterMs");
+    QTest::addColumn<bool>("gone");
+    QTest::newRow("closed at once") << 0 << true;
+    // Closed from the event loop, as the program's Quit closes once the port has drained.
+    QTest::newRow("closed from the event loop") << 1 << true;
+    QTest::newRow("closed after a while") << 300 << true;
+    QTest::newRow("never closed") << -1 << false;
+}
+
+void tst_Platform::sessionEndWaitsForTheWindowsToGo()
+{
+    QFETCH(int, closeAfterMs);
+    QFETCH(bool, gone);
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    platform::SessionEnd sessionEnd(nullptr, std::chrono::milliseconds(gone ? 30000 : 500));
+    int requests = 0;
+    connect(&sessionEnd, &platform::SessionEnd::requested, &window, [&] {
+        ++requests;
+        if (closeAfterMs == 0)
+            window.close();
+        else if (closeAfterMs > 0)
+            QTimer::singleShot(closeAfterMs, &window, &QWidget::close);
+    });
+    QCOMPARE(sessionEnd.endSession(), gone);
+    QCOMPARE(window.isVisible(), !gone);
+    // Windows asks once for each of the program's windows: the program is told only once.
+    QCOMPARE(sessionEnd.endSession(), gone);
+    QCOMPARE(requests, 1);
 }
 
 void tst_Platform::failureEscapingACommandIsReportedOnceAndEndsTheLoop()

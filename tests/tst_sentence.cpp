@@ -1,5 +1,6 @@
 #include "codepage.h"
 #include "platform/eightbit.h"
+#include "sentence/receiverreading.h"
 #include "sentence/waypointsentence.h"
 
 #include <QTest>
@@ -21,6 +22,8 @@ private slots:
     void bodyLengthLimit();
     void upperCaseKeepsLength_data();
     void upperCaseKeepsLength();
+    void receiverReadsBack_data();
+    void receiverReadsBack();
 };
 
 namespace {
@@ -95,8 +98,12 @@ void tst_Sentence::beyondAscii_data()
         addRow("japanese takes two bytes in 932", "北", "1", "2", "$GPWPL,1,N,2,W,北*97\r\n");
         addRow("second byte a backslash in 932", "表", "1", "2", "$GPWPL,1,N,2,W,表*A3\r\n");
         addRow("outside 932 counts as ?", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*11\r\n");
+        addRow("combining accent outside 932 counts as one ?", "cafe\u0301", "1", "2",
+               "$GPWPL,1,N,2,W,CAFE\u0301*11\r\n");
     } else {
         addRow("latin-1 upper-cased", "café", "1", "2", "$GPWPL,1,N,2,W,CAFÉ*E7\r\n");
+        addRow("combining accent counts as the composed letter", "cafe\u0301", "1", "2",
+               "$GPWPL,1,N,2,W,CAFE\u0301*E7\r\n");
         addRow("sharp s keeps its length", "ß", "1", "2", "$GPWPL,1,N,2,W,ß*B5\r\n");
         addRow("outside latin-1 counts as ?", "北", "1", "2", "$GPWPL,1,N,2,W,北*55\r\n");
     }
@@ -184,6 +191,123 @@ void tst_Sentence::upperCaseKeepsLength()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(sentence::toUpperKeepingLength(text), expected);
+}
+
+void tst_Sentence::receiverReadsBack_data()
+{
+    addColumns();
+    // The Waypoint String as it stands: "=" for the one these boxes make.
+    QTest::addColumn<QString>("string");
+    QTest::addColumn<QString>("stored");
+    // Words that each warning holds, one for each, in order.
+    QTest::addColumn<QStringList>("warnings");
+    const auto row = [](const char *tag, const char *name, const char *lat, QChar northSouth,
+                        const char *lon, QChar eastWest, const char *string, const char *stored,
+                        const QStringList &warnings = {}) {
+        QTest::newRow(tag) << QString::fromUtf8(name) << QString::fromUtf8(lat) << northSouth
+                           << QString::fromUtf8(lon) << eastWest << QString()
+                           << QString::fromUtf8(string) << QString::fromUtf8(stored) << warnings;
+    };
+    row("as written", "home", "3351.123", u'N', "08412.345", u'W', "=",
+        "A receiver will store “HOME” at 33° 51.1230′ N, 84° 12.3450′ W.");
+    row("south and east", "home", "3351.123", u'S', "08412.345", u'E', "",
+        "A receiver will store “HOME” at 33° 51.1230′ S, 84° 12.3450′ E.");
+    row("all empty", "", "", u'N', "", u'W', "", "A receiver will store no position.",
+        {"The Latitude and Longitude boxes are empty: type ddmm.mmmm and dddmm.mmmm"});
+    row("one box empty", "a", "", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"The Latitude box is empty: type ddmm.mmmm, or use Waypoint → Enter Position."});
+    row("no name", "", "3351.123", u'N', "08412.345", u'W', "",
+        "A receiver will store a waypoint without a name at 33° 51.1230′ N, 84° 12.3450′ W.");
+    row("decimal degrees", "sea", "47.6062", u'N', "-122.3321", u'W', "",
+        "A receiver will store “SEA” at 0° 47.6062′ N, 1° 22.3321′ E.",
+        {"Latitude box reads as 0° 47.6062′, near the equator",
+         "Longitude box has a minus sign against W: a receiver takes it as east."});
+    row("decimal degrees point to Enter Position", "", "-0.5", u'N', "5", u'E', "",
+        "A receiver will store a waypoint without a name at 0° 0.5000′ S, 0° 5.0000′ E.",
+        {"For -0.5 degrees, use Waypoint → Enter Position", "near the prime meridian",
+         "minus sign against N: a receiver takes it as south"});
+    row("sign against north", "a", "-4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will store “A” at 48° 7.0380′ S, 11° 31.0000′ E.",
+        {"Latitude box has a minus sign against N: a receiver takes it as south."});
+    row("sign with south", "a", "-4807.038", u'S', "01131.000", u'E', "",
+        "A receiver will store “A” at 48° 7.0380′ N, 11° 31.0000′ E.",
+        {"minus sign against S: a receiver takes it as north."});
+    row("comma in the name", "a,b", "1", u'N', "2", u'W', "",
+        "A receiver will store “A” at 0° 1.0000′ N, 0° 2.0000′ W.",
+        {"name holds “,”: a receiver keeps only “A”", "near the equator",
+         "near the prime meridian"});
+    row("long name shown short", "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz", "1", u'N',
+        "2", u'W', "",
+        "A receiver will store “ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMN…” at 0° 1.0000′ N, 0° "
+        "2.0000′ W.",
+        {"near the equator", "near the prime meridian"});
+    row("star in the name", "a*b", "4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will drop this sentence.", {"name holds “*”"});
+    row("dollar in the name", "a$b", "4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will drop this sentence.", {"name holds “$”, which starts another sentence"});
+    row("line end in the name", "a\nb", "4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will drop this sentence.", {"name holds a line end"});
+    row("star in a box", "a", "4807.038*", u'N', "01131.000", u'E', "",
+        "A receiver will drop this sentence.",
+        {"Latitude box holds “*”", "Latitude box holds “*”, which a receiver cannot read"});
+    row("letter typed in a box", "a", "4807.038n", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"Latitude box holds “n”, which a receiver cannot read: it takes ddmm.mmmm"});
+    row("space typed in a box", "a", " 4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"Latitude box holds a space, which a receiver cannot read"});
+    row("minus zero", "a", "-0000.000", u'N', "01131.000", u'E', "",
+        "A receiver will store “A” at 0° 0.0000′ N, 11° 31.0000′ E.");
+    row("comma typed in a box", "a", "1,5", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “E”.", {"Latitude box holds “,”"});
+    row("minutes of 60", "a", "4860.000", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.",
+        {"Latitude box reads as 48° 60.000′, which a receiver cannot take"});
+    row("latitude beyond 90", "a", "9100.000", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.", {"reads as 91° 0.000′, beyond 90°"});
+    row("longitude beyond 180", "a", "4807.038", u'N', "18000.001", u'E', "",
+        "A receiver will store no position for “A”.", {"reads as 180° 0.001′, beyond 180°"});
+    row("no digits", "a", "-.", u'N', "01131.000", u'E', "",
+        "A receiver will store no position for “A”.", {"Latitude box holds no digits"});
+    row("made from other boxes", "home", "3351.123", u'N', "08412.345", u'W',
+        "$GPWPL,1,N,2,W,A*2B\r\n",
+        "A receiver will store “HOME” at 33° 51.1230′ N, 84° 12.3450′ W.",
+        {"Make String brings it up to date"});
+    row("hemisphere changed since", "home", "3351.123", u'S', "08412.345", u'W',
+        "$GPWPL,3351.123,N,08412.345,W,HOME*5F\r\n",
+        "A receiver will store “HOME” at 33° 51.1230′ S, 84° 12.3450′ W.",
+        {"Make String brings it up to date"});
+    row("beyond the character set", "a😀", "4807.038", u'N', "01131.000", u'E', "",
+        "A receiver will store “A?” at 48° 7.0380′ N, 11° 31.0000′ E.",
+        {"“😀” is not in this system's character set: it goes out as “?”."});
+    if (eightBitCodePage() == 28591) {
+        row("two beyond latin-1", "北€北", "4807.038", u'N', "01131.000", u'E', "",
+            "A receiver will store “???” at 48° 7.0380′ N, 11° 31.0000′ E.",
+            {"“北” and “€” are not in this system's character set"});
+        row("combining accent composed", "cafe\u0301", "4807.038", u'N', "01131.000", u'E', "",
+            "A receiver will store “CAFÉ” at 48° 7.0380′ N, 11° 31.0000′ E.");
+    }
+}
+
+void tst_Sentence::receiverReadsBack()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, latitude);
+    QFETCH(QChar, northSouth);
+    QFETCH(QString, longitude);
+    QFETCH(QChar, eastWest);
+    QFETCH(QString, string);
+    QFETCH(QString, stored);
+    QFETCH(QStringList, warnings);
+    const QString made =
+        makeWaypointString(name, latitude, longitude, northSouth, eastWest).value();
+    const sentence::ReceiverReading reading = sentence::readBack(
+        {name, latitude, longitude, northSouth, eastWest, string == u"=" ? made : string});
+    QCOMPARE(reading.stored, stored);
+    QCOMPARE(reading.warnings.size(), warnings.size());
+    for (qsizetype i = 0; i < warnings.size(); ++i)
+        QVERIFY2(reading.warnings[i].contains(warnings[i]), qPrintable(reading.warnings[i]));
 }
 
 QTEST_GUILESS_MAIN(tst_Sentence)

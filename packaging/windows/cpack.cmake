@@ -4,9 +4,12 @@ set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_FILE_NAME pindrel-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Pindrel)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Pindrel)
-# Pindrel's own installer steps (pindrel.nsh): they stop while Pindrel runs, run an earlier
-# installation's uninstaller, and remove the folders the installer made. The uninstaller's list of
-# files is made from the package's tree once CPack has put it in place.
+# Pindrel's own installer steps (pindrel.nsh): they refuse a folder that is no full path or holds
+# files of Pindrel's names that are not an installed Pindrel's, stop while Pindrel runs or while
+# an earlier installation's files are in use, run that installation's uninstaller (or replace
+# its registration when it has gone), take away what a failed install wrote, and remove the
+# folders the installer made. Their list of files is made from the package's tree once CPack has
+# put it in place.
 set(CPACK_PINDREL_FILE_LIST ${PROJECT_BINARY_DIR}/packaging/windows/pindrel-files.nsh)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/filelist.cmake)
 set(PINDREL_FILE_LIST ${CPACK_PINDREL_FILE_LIST})
@@ -25,6 +28,7 @@ set(CPACK_NSIS_URL_INFO_ABOUT ${PROJECT_HOMEPAGE_URL})
 # CPack's own step would show a box with no silent answer when the earlier uninstaller refuses;
 # pindrel.nsh runs that uninstaller itself, once Pindrel is known not to run.
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL OFF)
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!insertmacro PindrelBeforeInstall")
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!insertmacro PindrelAfterInstall")
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!insertmacro PindrelBeforeUninstall")
 # waypoints.wpl goes in the Documents folder of whoever starts Pindrel, never in Program Files.

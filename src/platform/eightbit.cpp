@@ -1,18 +1,37 @@
 #include "platform/eightbit.h"
 
+#include <QString>
+
 #include <algorithm>
 
 #ifdef Q_OS_WIN
-#include <QString>
 #include <qt_windows.h>
 #endif
 
 namespace platform {
 
+namespace {
+
+// An accent typed as a letter and a combining mark ("e" and U+0301, as some keyboards and most
+// macOS file names give it) is one character to the user: composed first, it goes out as the
+// one byte the set has for it, not as the letter and a "?". Text without combining marks, below
+// U+0300, is composed already and taken as it is.
+QStringView composed(QStringView text, QString &buffer)
+{
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x300; }))
+        return text;
+    buffer = text.toString().normalized(QString::NormalizationForm_C);
+    return buffer;
+}
+
+} // namespace
+
 #ifdef Q_OS_WIN
 
 QByteArray toEightBit(QStringView text)
 {
+    QString composedText;
+    text = composed(text, composedText);
     if (text.isEmpty())
         return {};
     // No ANSI code page but UTF-8 holds a character beyond the BMP, and WideCharToMultiByte
@@ -47,6 +66,8 @@ QByteArray toEightBit(QStringView text)
 
 bool holdsInEightBit(QStringView text)
 {
+    QString composedText;
+    text = composed(text, composedText);
     if (text.isEmpty())
         return true;
     const auto wide = reinterpret_cast<const wchar_t *>(text.utf16());
@@ -69,6 +90,8 @@ bool holdsInEightBit(QStringView text)
 
 QByteArray toEightBit(QStringView text)
 {
+    QString composedText;
+    text = composed(text, composedText);
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
     const QChar *in = text.data();
@@ -89,6 +112,8 @@ QByteArray toEightBit(QStringView text)
 
 bool holdsInEightBit(QStringView text)
 {
+    QString composedText;
+    text = composed(text, composedText);
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xff; });
 }
 

@@ -85,6 +85,11 @@ void holdTerminationSignals()
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
 #ifdef Q_OS_WIN
+    // A program with windows has a console only when one was given to it (started from a
+    // console program that shares its own); without one no control event ever comes, and the
+    // session's end arrives as window messages instead (SessionEnd).
+    if (!::GetConsoleWindow())
+        return;
     ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     {
         const std::lock_guard lock(currentMutex);
@@ -114,6 +119,8 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 TerminationSignals::~TerminationSignals()
 {
 #ifdef Q_OS_WIN
+    if (!ended)
+        return;
     ::SetConsoleCtrlHandler(consoleControl, FALSE);
     {
         const std::lock_guard lock(currentMutex);

@@ -9,11 +9,13 @@
 #include "ui/frmchooseport.h"
 #include "ui/frmclosingport.h"
 #include "ui/frmconnecting.h"
+#include "ui/frmenterposition.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointhelp.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 #include "ui/portadvice.h"
+#include "ui/receiverreadingline.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -162,6 +164,10 @@ void frmGarminWaypoint::createControls()
                                      u'W', m_choices.longitudeHemisphere());
     Label4 = addLabel(client, "Label4", tr("Waypoint String:"));
     txtGeneratedString = addTextBox(client, "txtGeneratedString");
+    lblReceiverReads =
+        new ReceiverReadingLine({txtWaypointName, txtWaypointLat, cboLatHemisphere, txtWaypointLon,
+                                 cboLonHemisphere, txtGeneratedString},
+                                client);
 
     // The drawn margins, gaps and widths at 96 dpi are minimums: a larger font widens its column
     // or row, and the input boxes share whatever room the window gains.
@@ -176,6 +182,7 @@ void frmGarminWaypoint::createControls()
     grid->addLayout(boxWithHemisphere(txtWaypointLon, cboLonHemisphere), 0, 7);
     grid->addWidget(Label4, 2, 0, 1, 8);
     grid->addWidget(txtGeneratedString, 3, 0, 1, 8);
+    grid->addWidget(lblReceiverReads, 5, 0, 1, 8);
     // A caption has its column, up to where its box begins, and is shown whole a space before
     // the box: "Name:" was drawn 615 twips wide, over the first pixel of its box.
     grid->setColumnMinimumWidth(0, px(720 - 120));
@@ -187,7 +194,8 @@ void frmGarminWaypoint::createControls()
         grid->setColumnStretch(column, 1);
     grid->setRowMinimumHeight(1, px(600 - 405));
     grid->setRowMinimumHeight(2, px(840 - 600));
-    grid->setRowStretch(4, 1);
+    grid->setRowMinimumHeight(4, px(120));
+    grid->setRowStretch(6, 1);
 
     // A hand-edited string would carry a stale checksum; it can still be selected and copied.
     txtGeneratedString->setReadOnly(true);
@@ -251,6 +259,7 @@ void frmGarminWaypoint::createMenus()
 
     mnuWaypoint = menuBar()->addMenu(tr("&Waypoint"));
     mnuWaypoint->setObjectName(QStringLiteral("mnuWaypoint"));
+    mnuEnterPosition = addItem(mnuWaypoint, "mnuEnterPosition", tr("Enter &Position..."));
     mnuMakeString = addItem(mnuWaypoint, "mnuMakeString", tr("&Make String"));
     mnuSendString = addItem(mnuWaypoint, "mnuSendString", tr("&Send String"));
     mnuSave = addItem(mnuWaypoint, "mnuSave", tr("&Save String"));
@@ -260,6 +269,8 @@ void frmGarminWaypoint::createMenus()
     connect(mnuHelp, &QAction::triggered, this, &frmGarminWaypoint::mnuHelp_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmGarminWaypoint::mnuAbout_Click);
     connect(mnuQuit, &QAction::triggered, this, &frmGarminWaypoint::mnuQuit_Click);
+    connect(mnuEnterPosition, &QAction::triggered, this,
+            &frmGarminWaypoint::mnuEnterPosition_Click);
     connect(mnuMakeString, &QAction::triggered, this, &frmGarminWaypoint::mnuMakeString_Click);
     connect(mnuSendString, &QAction::triggered, this, &frmGarminWaypoint::mnuSendString_Click);
     connect(mnuSave, &QAction::triggered, this, &frmGarminWaypoint::mnuSave_Click);
@@ -348,6 +359,22 @@ void frmGarminWaypoint::mnuHelp_Click()
 void frmGarminWaypoint::mnuAbout_Click()
 {
     showOnlyOne(m_about);
+}
+
+void frmGarminWaypoint::mnuEnterPosition_Click()
+{
+    // Window-modal, as Choose Port is: one at a time, and no loop of its own.
+    auto enter = new frmEnterPosition(this);
+    enter->setAttribute(Qt::WA_DeleteOnClose);
+    // The hemisphere choices are remembered as when the user picks them.
+    connect(enter, &frmEnterPosition::positionChosen, this,
+            [this](const position::ReceiverForm &form) {
+                txtWaypointLat->setText(form.latitude);
+                cboLatHemisphere->setCurrentText(form.latitudeHemisphere);
+                txtWaypointLon->setText(form.longitude);
+                cboLonHemisphere->setCurrentText(form.longitudeHemisphere);
+            });
+    enter->open();
 }
 
 void frmGarminWaypoint::mnuMakeString_Click()

@@ -19,6 +19,7 @@ class frmWaypointHelp;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class ReceiverReadingLine;
 
 // The main window. Each command reads its boxes, hands them to one library call and shows what
 // comes back; the window works out nothing itself.
@@ -39,6 +40,7 @@ public slots:
     void mnuOpenPort_Click();
     void mnuHelp_Click();
     void mnuAbout_Click();
+    void mnuEnterPosition_Click();
     void mnuMakeString_Click();
     void mnuSendString_Click();
     void mnuSave_Click();
@@ -97,6 +99,7 @@ private:
     QComboBox *cboLatHemisphere = nullptr;
     QComboBox *cboLonHemisphere = nullptr;
     QLineEdit *txtGeneratedString = nullptr;
+    ReceiverReadingLine *lblReceiverReads = nullptr;
 
     QMenu *mnuProgram = nullptr;
     QAction *mnuChoosePort = nullptr;
@@ -105,6 +108,7 @@ private:
     QAction *mnuAbout = nullptr;
     QAction *mnuQuit = nullptr;
     QMenu *mnuWaypoint = nullptr;
+    QAction *mnuEnterPosition = nullptr;
     QAction *mnuMakeString = nullptr;
     QAction *mnuSendString = nullptr;
     QAction *mnuSave = nullptr;

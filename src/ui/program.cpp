@@ -1,6 +1,7 @@
 #include "ui/program.h"
 
 #include "platform/nativename.h"
+#include "platform/sessionend.h"
 #include "platform/terminationsignals.h"
 #include "ui/frmgarminwaypoint.h"
 
@@ -62,6 +63,12 @@ int runProgram(Services services, WorkFolder folder)
         return EXIT_FAILURE;
     window.show();
     shown = &window;
+#ifdef Q_OS_WIN
+    // Windows tells a program with windows of a logoff or a shutdown by window messages.
+    platform::SessionEnd sessionEnd;
+    QObject::connect(&sessionEnd, &platform::SessionEnd::requested, &window,
+                     &frmGarminWaypoint::endProgram);
+#endif
     return QApplication::exec();
 }
 

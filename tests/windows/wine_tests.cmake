@@ -50,3 +50,16 @@ function(pindrel_add_test name)
             TIMEOUT 300)
     endforeach()
 endfunction()
+
+# The installer, where NSIS is there to make it: silent installs and uninstalls in a Wine prefix
+# of their own, with a helper that holds a file open or loaded as another program would.
+find_program(PINDREL_MAKENSIS makensis)
+if(PINDREL_MAKENSIS)
+    add_executable(holdfile ${CMAKE_CURRENT_LIST_DIR}/holdfile.cpp)
+    target_link_options(holdfile PRIVATE -municode)
+    add_test(NAME installer
+        COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/installer.sh ${CMAKE_CPACK_COMMAND}
+            ${PROJECT_BINARY_DIR}/CPackConfig.cmake $<TARGET_FILE:holdfile>
+            ${PROJECT_BINARY_DIR}/wine/installer)
+    set_tests_properties(installer PROPERTIES TIMEOUT 1200)
+endif()
