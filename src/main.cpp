@@ -22,5 +22,6 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pindrel"));
     return ui::runProgram({.portName = commandLine.portName, .baudRate = commandLine.baudRate},
                           commandLine.inDocuments ? ui::WorkFolder::Documents
-                                                  : ui::WorkFolder::Current);
+                                                  : ui::WorkFolder::Current,
+                          commandLine.waypointFile);
 }

@@ -511,9 +511,9 @@ void tst_MainWindow::menus_data()
     QTest::newRow("waypoint") << "mnuWaypoint"
                               << "&Waypoint"
                               << QStringList{"mnuEnterPosition", "mnuMakeString", "mnuSendString",
-                                             "mnuSave"}
+                                             "mnuSave", "mnuSendFile"}
                               << QStringList{"Enter &Position...", "&Make String", "&Send String",
-                                             "&Save String"};
+                                             "&Save String", "Send &File..."};
 }
 
 void tst_MainWindow::menus()
@@ -2094,6 +2094,16 @@ void tst_MainWindow::commandLineChoosesThePort()
     QVERIFY(!parseCommandLine({"pindrel"}).baudRate);
     QVERIFY(parseCommandLine({"pindrel", "--documents"}).inDocuments);
     QVERIFY(!parseCommandLine({"pindrel"}).inDocuments);
+    QCOMPARE(parseCommandLine({"pindrel", "--port", "COM3", "trip.gpx"}).waypointFile,
+             QStringLiteral("trip.gpx"));
+    QVERIFY(parseCommandLine({"pindrel", "--port", "COM3"}).waypointFile.isEmpty());
+#ifndef Q_OS_WIN
+    // A file is named as the system spells it, UTF-8 here.
+    QCOMPARE(ui::parseCommandLine(
+                 {QStringLiteral("pindrel"), platform::NativeName::fromNative("caf\xc3\xa9.gpx")})
+                 .waypointFile,
+             QFile::decodeName("caf\xc3\xa9.gpx"));
+#endif
 }
 
 void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
@@ -2106,8 +2116,9 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Pindrel 1.";
     QTest::newRow("unknown option")
         << QStringList{"--bogus"} << ui::usageErrorStatus << "Unknown option 'bogus'.";
-    QTest::newRow("stray argument")
-        << QStringList{"ttyUSB0"} << ui::usageErrorStatus << "Unexpected argument 'ttyUSB0'.";
+    // One file of waypoints is taken; a second argument is not.
+    QTest::newRow("stray argument") << QStringList{"route.gpx", "ttyUSB0"} << ui::usageErrorStatus
+                                    << "Unexpected argument 'ttyUSB0'.";
     QTest::newRow("qt option in a form qt would not read")
         << QStringList{"-qwindowtitle=Foo"} << ui::usageErrorStatus
         << "Unknown option 'qwindowtitle'.";

@@ -179,6 +179,14 @@ void tst_Platform::countsTakeTheirEnglishPlural_data()
     QTest::newRow("two") << "frmGarminWaypoint" << notSent << 2 << "the last 2 bytes did";
     QTest::newRow("none") << "frmClosingPort" << left << 0 << "0 bytes left";
     QTest::newRow("one left") << "frmClosingPort" << left << 1 << "1 byte left";
+    const QString leftOut = QStringLiteral("%n row(s) of the file were left out.");
+    QTest::newRow("one row left out")
+        << "frmWaypointFile" << leftOut << 1 << "1 row of the file was";
+    QTest::newRow("rows left out")
+        << "frmWaypointFile" << leftOut << 3 << "3 rows of the file were";
+    const QString notSentAtQuit = QStringLiteral("%n waypoint(s) from %1 were not sent.");
+    QTest::newRow("one waypoint not sent")
+        << "frmGarminWaypoint" << notSentAtQuit << 1 << "1 waypoint from %1 was not";
 }
 
 void tst_Platform::countsTakeTheirEnglishPlural()
@@ -189,8 +197,7 @@ void tst_Platform::countsTakeTheirEnglishPlural()
     QFETCH(QString, expected);
     const QString translated = QCoreApplication::translate(
         context.toUtf8().constData(), text.toUtf8().constData(), nullptr, count);
-    QVERIFY2(translated.contains(expected) && !translated.contains(u"(s)"),
-             qPrintable(translated));
+    QVERIFY2(translated.contains(expected) && !translated.contains(u"(s)"), qPrintable(translated));
 }
 
 int main(int argc, char *argv[])

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,12 +31,14 @@ class CommandLineWords
 QString usage()
 {
     return CommandLineWords::tr(
-               "Usage: pindrel [--port NAME] [--baud N] [--documents]\n"
+               "Usage: pindrel [--port NAME] [--baud N] [--documents] [FILE]\n"
                "\n"
                "Pindrel puts waypoints into a GPS receiver. It builds an NMEA 0183 waypoint\n"
                "sentence from a name, a latitude and a longitude, sends it to the receiver over\n"
                "a serial port at 4800 baud, and saves it to the log file waypoints.wpl in the\n"
                "folder it was started from. Each start empties that file.\n"
+               "\n"
+               "FILE, a GPX, CSV or NMEA file of waypoints, opens in a list ready to send.\n"
                "\n"
                "Options:\n"
                "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3, for\n"
@@ -119,7 +122,13 @@ QStringList withoutQtOptions(const QStringList &arguments)
 
 CommandLine tell(const QString &text, int exitStatus)
 {
-    return {.run = false, .portName = {}, .text = text, .exitStatus = exitStatus, .baudRate = {}};
+    return {.run = false,
+            .portName = {},
+            .text = text,
+            .exitStatus = exitStatus,
+            .baudRate = {},
+            .inDocuments = false,
+            .waypointFile = {}};
 }
 
 // Turns --port's value, as the parser read it, back into the name the user gave.
@@ -146,9 +155,9 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
         return tell(needsName, usageErrorStatus);
     if (!parser.parse(kept))
         return tell(parser.errorText() + QLatin1String("\n\n") + usage(), usageErrorStatus);
-    if (!parser.positionalArguments().isEmpty()) {
+    if (parser.positionalArguments().size() > 1) {
         return tell(CommandLineWords::tr("Unexpected argument '%1'.")
-                            .arg(parser.positionalArguments().constFirst()) +
+                            .arg(parser.positionalArguments().at(1)) +
                         QLatin1String("\n\n") + usage(),
                     usageErrorStatus);
     }
@@ -184,7 +193,8 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
             .text = {},
             .exitStatus = 0,
             .baudRate = baudRate,
-            .inDocuments = parser.isSet(documents)};
+            .inDocuments = parser.isSet(documents),
+            .waypointFile = parser.positionalArguments().value(0)};
 }
 
 } // namespace
@@ -217,8 +227,12 @@ CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
             return platform::NativeName(text->trimmed());
         return platform::NativeName::fromNative(name.native().trimmed());
     };
-    const CommandLine commandLine = parseText(bytes, fromBytes);
-    return commandLine.run ? commandLine : parseText(shown, fromBytes);
+    CommandLine commandLine = parseText(bytes, fromBytes);
+    if (!commandLine.run)
+        return parseText(shown, fromBytes);
+    // A file is opened by its name as the system spells it.
+    commandLine.waypointFile = QFile::decodeName(commandLine.waypointFile.toLatin1());
+    return commandLine;
 #endif
 }
 

@@ -23,6 +23,8 @@ struct CommandLine
     std::optional<qint32> baudRate;
     // Work in the user's Documents folder, wherever it is, rather than where Pindrel was started.
     bool inDocuments = false;
+    // A file of waypoints to show, ready to send, once the window is up; as given.
+    QString waypointFile;
 };
 
 // Exit status for a command line that could not be understood, as is usual for a misused command.

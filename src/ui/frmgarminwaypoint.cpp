@@ -11,6 +11,7 @@
 #include "ui/frmconnecting.h"
 #include "ui/frmenterposition.h"
 #include "ui/frmwaypointabout.h"
+#include "ui/frmwaypointfile.h"
 #include "ui/frmwaypointhelp.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
@@ -20,12 +21,17 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 
 #include <limits>
 #include <utility>
@@ -115,6 +121,7 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     connect(&m_choices, &RememberedChoices::problem, this,
             [this](const QString &text) { m_services.message(this, text); });
     connectPort();
+    setAcceptDrops(true);
     // Opens at the drawn size, or as near as the font allows; the user may make it larger.
     resize(minimumSizeHint());
 }
@@ -263,6 +270,7 @@ void frmGarminWaypoint::createMenus()
     mnuMakeString = addItem(mnuWaypoint, "mnuMakeString", tr("&Make String"));
     mnuSendString = addItem(mnuWaypoint, "mnuSendString", tr("&Send String"));
     mnuSave = addItem(mnuWaypoint, "mnuSave", tr("&Save String"));
+    mnuSendFile = addItem(mnuWaypoint, "mnuSendFile", tr("Send &File..."));
 
     connect(mnuChoosePort, &QAction::triggered, this, &frmGarminWaypoint::mnuChoosePort_Click);
     connect(mnuOpenPort, &QAction::triggered, this, &frmGarminWaypoint::mnuOpenPort_Click);
@@ -274,6 +282,7 @@ void frmGarminWaypoint::createMenus()
     connect(mnuMakeString, &QAction::triggered, this, &frmGarminWaypoint::mnuMakeString_Click);
     connect(mnuSendString, &QAction::triggered, this, &frmGarminWaypoint::mnuSendString_Click);
     connect(mnuSave, &QAction::triggered, this, &frmGarminWaypoint::mnuSave_Click);
+    connect(mnuSendFile, &QAction::triggered, this, &frmGarminWaypoint::mnuSendFile_Click);
 }
 
 bool frmGarminWaypoint::Form_Load()
@@ -424,6 +433,68 @@ void frmGarminWaypoint::mnuSave_Click()
         m_services.message(this, told.join(u"\n\n"));
 }
 
+void frmGarminWaypoint::mnuSendFile_Click()
+{
+    const QString filePath =
+        m_services.chooseWaypointFile
+            ? m_services.chooseWaypointFile(this)
+            : QFileDialog::getOpenFileName(this, tr("Send File"), QString(),
+                                           tr("Waypoint files (*.gpx *.csv *.txt *.nmea *.wpl);;"
+                                              "All files (*)"));
+    if (!filePath.isEmpty())
+        openWaypointFile(filePath);
+}
+
+void frmGarminWaypoint::openWaypointFile(const QString &filePath)
+{
+    const QString absolute = QFileInfo(filePath).absoluteFilePath();
+    std::erase_if(m_waypointFiles, [](const QPointer<frmWaypointFile> &window) { return !window; });
+    for (const QPointer<frmWaypointFile> &window : m_waypointFiles) {
+        if (window->filePath() == absolute) {
+            window->show();
+            window->raise();
+            window->activateWindow();
+            return;
+        }
+    }
+    // A window of its own that goes with this one, as the port and the log it uses do.
+    auto window = new frmWaypointFile(absolute, *m_port, m_log, m_choices, m_services, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_waypointFiles.emplace_back(window);
+    window->show();
+}
+
+void frmGarminWaypoint::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void frmGarminWaypoint::dropEvent(QDropEvent *event)
+{
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            openWaypointFile(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+}
+
+void frmGarminWaypoint::stopWaypointSends()
+{
+    QStringList told;
+    for (const QPointer<frmWaypointFile> &window : m_waypointFiles) {
+        if (!window)
+            continue;
+        if (const qsizetype unsent = window->stopSending(); unsent > 0) {
+            told << tr("%n waypoint(s) from %1 were not sent.", nullptr, int(unsent))
+                        .arg(QFileInfo(window->filePath()).fileName());
+        }
+    }
+    if (!told.isEmpty())
+        m_services.message(this, told.join(u'\n'));
+}
+
 void frmGarminWaypoint::mnuQuit_Click()
 {
     end(Ending::WindowAndLog);
@@ -436,6 +507,7 @@ void frmGarminWaypoint::endProgram()
 
 void frmGarminWaypoint::end(Ending ending)
 {
+    stopWaypointSends();
     m_ending = qMax(m_ending.value_or(ending), ending);
     m_port->quit();
 }
@@ -448,6 +520,11 @@ void frmGarminWaypoint::closeEvent(QCloseEvent *event)
         event->ignore();
         end(Ending::Window);
         return;
+    }
+    // The lists of files send through this window's port and save to its log: they go with it.
+    for (const QPointer<frmWaypointFile> &window : m_waypointFiles) {
+        if (window)
+            window->close();
     }
     QMainWindow::closeEvent(event);
 }

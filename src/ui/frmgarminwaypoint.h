@@ -15,6 +15,7 @@ class frmClosingPort;
 class QAction;
 class QComboBox;
 class frmWaypointAbout;
+class frmWaypointFile;
 class frmWaypointHelp;
 class QLabel;
 class QLineEdit;
@@ -35,6 +36,10 @@ public:
     // when the program cannot go on.
     bool Form_Load();
 
+    // Shows the waypoints of a GPX, CSV or NMEA file in a window of their own, ready to send;
+    // raises that window when the file is open already.
+    void openWaypointFile(const QString &filePath);
+
 public slots:
     void mnuChoosePort_Click();
     void mnuOpenPort_Click();
@@ -44,6 +49,7 @@ public slots:
     void mnuMakeString_Click();
     void mnuSendString_Click();
     void mnuSave_Click();
+    void mnuSendFile_Click();
     void mnuQuit_Click();
     // As Quit, and the Help and About windows close too: the program ends.
     void endProgram();
@@ -53,12 +59,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     // Sizes follow the font, so a desktop font changed at run time is followed too.
     void changeEvent(QEvent *event) override;
+    // A file of waypoints dropped on the window opens as Send File opens it.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
     void createMenus();
     void fitToFont();
 
+    // Stops the sends of waypoint files before their next waypoint, and tells what was not sent.
+    void stopWaypointSends();
     void connectPort();
     void portClosed(const QString &portName, qint64 unsent, const QString &failure);
     void portOpenFailed(const QString &portName, const QString &reason, PortProblem problem,
@@ -88,6 +99,7 @@ private:
     // At most one of each; they outlive this window, so it only watches them.
     QPointer<frmWaypointHelp> m_help;
     QPointer<frmWaypointAbout> m_about;
+    std::vector<QPointer<frmWaypointFile>> m_waypointFiles;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
@@ -112,4 +124,5 @@ private:
     QAction *mnuMakeString = nullptr;
     QAction *mnuSendString = nullptr;
     QAction *mnuSave = nullptr;
+    QAction *mnuSendFile = nullptr;
 };

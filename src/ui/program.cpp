@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QPointer>
 
 #include <cstdlib>
@@ -43,8 +44,11 @@ bool enterDocumentsFolder(const Services &services)
 
 } // namespace
 
-int runProgram(Services services, WorkFolder folder)
+int runProgram(Services services, WorkFolder folder, const QString &waypointFile)
 {
+    // Named from where the program was started, before it moves to its work folder.
+    const QString waypointPath =
+        waypointFile.isEmpty() ? QString() : QDir::current().absoluteFilePath(waypointFile);
     // A logout, a kill or a closed terminal ends the program as Quit does, its Help and About
     // windows included; before the window is up, it ends a start that has failed, whose
     // message would otherwise wait for the user.
@@ -63,6 +67,8 @@ int runProgram(Services services, WorkFolder folder)
         return EXIT_FAILURE;
     window.show();
     shown = &window;
+    if (!waypointPath.isEmpty())
+        window.openWaypointFile(waypointPath);
 #ifdef Q_OS_WIN
     // Windows tells a program with windows of a logoff or a shutdown by window messages.
     platform::SessionEnd sessionEnd;

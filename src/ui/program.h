@@ -15,7 +15,9 @@ enum class WorkFolder
 };
 
 // Changes to the work folder, loads the main window, shows it once its load step has succeeded,
-// and runs the event loop until the last window has closed. Returns the program's exit status.
-int runProgram(Services services = {}, WorkFolder folder = WorkFolder::Current);
+// opens the file of waypoints, if one is given, and runs the event loop until the last window
+// has closed. Returns the program's exit status.
+int runProgram(Services services = {}, WorkFolder folder = WorkFolder::Current,
+               const QString &waypointFile = {});
 
 } // namespace ui

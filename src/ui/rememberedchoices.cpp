@@ -3,6 +3,8 @@
 #include "gps_link/gpslink.h"
 #include "platform/settingsstore.h"
 #include "ui/portname.h"
+#include "waypoint_file/pacedsender.h"
+#include "waypoint_file/receivernames.h"
 
 #include <QMutex>
 #include <QThread>
@@ -16,6 +18,8 @@ const QString portKey = QStringLiteral("port");
 const QString speedKey = QStringLiteral("speed");
 const QString latitudeKey = QStringLiteral("latitudeHemisphere");
 const QString longitudeKey = QStringLiteral("longitudeHemisphere");
+const QString nameLengthKey = QStringLiteral("waypointNameLength");
+const QString pauseKey = QStringLiteral("waypointPauseMs");
 
 QString notAnswered(std::chrono::milliseconds waited)
 {
@@ -184,4 +188,34 @@ QChar RememberedChoices::longitudeHemisphere() const
 void RememberedChoices::setLongitudeHemisphere(QChar letter)
 {
     write(longitudeKey, letter);
+}
+
+int RememberedChoices::storedNumber(const QString &key, int fallback, int lowest, int highest) const
+{
+    // A value edited in by hand that is no number, or out of range, counts as no choice.
+    bool ok = false;
+    const int stored = value(key).toInt(&ok);
+    return ok && stored >= lowest && stored <= highest ? stored : fallback;
+}
+
+int RememberedChoices::waypointNameLength() const
+{
+    return storedNumber(nameLengthKey, waypointfile::defaultNameLength, waypointfile::wholeNames,
+                        waypointfile::longestNameLength);
+}
+
+void RememberedChoices::setWaypointNameLength(int length)
+{
+    write(nameLengthKey, QString::number(length));
+}
+
+int RememberedChoices::waypointPauseMs() const
+{
+    return storedNumber(pauseKey, waypointfile::PacedSender::defaultPauseMs, 0,
+                        waypointfile::PacedSender::longestPauseMs);
+}
+
+void RememberedChoices::setWaypointPauseMs(int ms)
+{
+    write(pauseKey, QString::number(ms));
 }

@@ -45,6 +45,14 @@ public:
     QChar longitudeHemisphere() const;
     void setLongitudeHemisphere(QChar letter);
 
+    // How long the names of waypoints from a file may be: 1 to 20, or 0 for whole names; 6
+    // until the user chooses.
+    int waypointNameLength() const;
+    void setWaypointNameLength(int length);
+    // The pause between waypoints sent from a file, 0 to 5000 ms; 500 until the user chooses.
+    int waypointPauseMs() const;
+    void setWaypointPauseMs(int ms);
+
     // How long the start waits for the settings, and a choice for being written, before the user
     // is told; and how long the end of the program waits for a choice still being written.
     static constexpr std::chrono::milliseconds readWait{2000};
@@ -61,6 +69,7 @@ private:
 
     QString value(const QString &key) const;
     QChar storedLetter(const QString &key, QChar fallback, QChar other) const;
+    int storedNumber(const QString &key, int fallback, int lowest, int highest) const;
     void write(const QString &key, const QString &value);
     void written(quint64 serial, const QString &failure);
     void tellUnwritten(const QString &reason);

@@ -7,7 +7,10 @@
 
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
+
+class QWidget;
 
 // What the main window takes from outside: the real ones by default, recorded or fixed in tests.
 struct Services
@@ -23,4 +26,6 @@ struct Services
     std::optional<qint32> baudRate = {};
     // Waits for the port's line to drain; empty for the system's own wait.
     DrainWorker::Step drainStep = {};
+    // Asks for a file of waypoints to send; empty for the system's file dialog.
+    std::function<QString(QWidget *parent)> chooseWaypointFile = {};
 };
