@@ -119,6 +119,10 @@ void tst_WaypointFile::filesGiveRowsAndReasons_data()
     QTest::newRow("xml that is not gpx")
         << QByteArray("<?xml version=\"1.0\"?><kml><Placemark/></kml>") << QStringList{}
         << QList<qint64>{} << QStringList{} << "not GPX";
+    // The reader's own words quote the file: a "%2" there must come through as it stands.
+    QTest::newRow("xml fault quoting the file")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"x%2\"?>\n<gpx/>\n") << QStringList{}
+        << QList<qint64>{} << QStringList{} << "x%2";
     QTest::newRow("entity bomb")
         << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n<!ENTITY a \"aaaaaaaaaa\">\n"
                       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n"

@@ -29,11 +29,6 @@ namespace platform {
 
 namespace {
 
-QString tr(const char *text, int n = -1)
-{
-    return QCoreApplication::translate("SettingsStore", text, nullptr, n);
-}
-
 std::filesystem::path systemPath(const QString &path)
 {
 #ifdef Q_OS_WIN
@@ -63,13 +58,13 @@ QString notAFile(const QString &path)
         return QStringLiteral("%1: %2").arg(shown, reason(error));
     const std::filesystem::file_status target = std::filesystem::status(systemPath(path), error);
     if (target.type() == std::filesystem::file_type::not_found)
-        return tr("%1 is a link to something that does not exist.").arg(shown);
+        return SettingsStore::tr("%1 is a link to something that does not exist.").arg(shown);
     if (error)
         return QStringLiteral("%1: %2").arg(shown, reason(error));
     if (std::filesystem::is_directory(target))
-        return tr("%1 is a folder.").arg(shown);
+        return SettingsStore::tr("%1 is a folder.").arg(shown);
     if (!std::filesystem::is_regular_file(target))
-        return tr("%1 is a device, a pipe or a socket, not a file.").arg(shown);
+        return SettingsStore::tr("%1 is a device, a pipe or a socket, not a file.").arg(shown);
     return {};
 }
 
@@ -99,14 +94,14 @@ Bytes readBytes(const QString &path)
     struct stat status = {};
     if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(handle);
-        return {{}, tr("%1 is not a regular file.").arg(displayName(path))};
+        return {{}, SettingsStore::tr("%1 is not a regular file.").arg(displayName(path))};
     }
     file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
 #endif
     if (file.size() > SettingsStore::largestFile) {
-        return {
-            {},
-            tr("It is %1 bytes long, far longer than any settings written here.").arg(file.size())};
+        return {{},
+                SettingsStore::tr("It is %1 bytes long, far longer than any settings written here.")
+                    .arg(file.size())};
     }
     Bytes bytes{file.read(SettingsStore::largestFile), {}};
     if (file.error() != QFileDevice::NoError)
@@ -123,8 +118,9 @@ public:
     QString problem() const
     {
         return m_folder.isValid()
-                   ? tr("A scratch copy could not be made in %1.").arg(path())
-                   : tr("No scratch folder could be made: %1").arg(m_folder.errorString());
+                   ? SettingsStore::tr("A scratch copy could not be made in %1.").arg(path())
+                   : SettingsStore::tr("No scratch folder could be made: %1")
+                         .arg(m_folder.errorString());
     }
     QString path() const { return m_folder.filePath(m_name); }
 
@@ -160,18 +156,20 @@ QString lockProblem(const QLockFile &lock, const QString &lockPath)
     QString program;
     if (lock.error() == QLockFile::LockFailedError && lock.getLockInfo(&process, &host, &program)) {
         if (program.isEmpty())
-            return tr("Its lock file %1 is held by another program, which did not let it go.")
+            return SettingsStore::tr(
+                       "Its lock file %1 is held by another program, which did not let it go.")
                 .arg(shown);
-        return tr("Its lock file %1 is held by %2 (process %3), which did not let it go.")
-            .arg(shown, program)
-            .arg(process);
+        return SettingsStore::tr(
+                   "Its lock file %1 is held by %2 (process %3), which did not let it go.")
+            .arg(shown, program, QString::number(process));
     }
     // QLockFile keeps the system's reason to itself (a full disk shows as a lock never taken): a
     // file written beside it hears it again.
     QTemporaryFile probe(QFileInfo(lockPath).absolutePath() + QStringLiteral("/.lock-XXXXXX"));
     if (!probe.open() || probe.write(lockPath.toUtf8()) < 0 || !probe.flush())
-        return tr("Its lock file %1 could not be made: %2").arg(shown, probe.errorString());
-    return tr("Its lock file %1 could not be made.").arg(shown);
+        return SettingsStore::tr("Its lock file %1 could not be made: %2")
+            .arg(shown, probe.errorString());
+    return SettingsStore::tr("Its lock file %1 could not be made.").arg(shown);
 }
 
 #ifdef Q_OS_WIN

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QVariantMap>
 
@@ -13,6 +14,8 @@ namespace platform {
 // back with the system's reason. Calls block their thread, so they belong on a worker thread.
 class SettingsStore
 {
+    Q_DECLARE_TR_FUNCTIONS(SettingsStore)
+
 public:
     // A file of the caller's own.
     explicit SettingsStore(QString filePath);

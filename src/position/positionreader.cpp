@@ -15,10 +15,11 @@ namespace position {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class PositionReader
 {
-    return QCoreApplication::translate("position", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(position)
+};
 
 // More parts than the longest form has (two coordinates of degrees, minutes and seconds, each
 // with its marks, letter and sign): the rest is not a position, however long it goes on.
@@ -65,22 +66,6 @@ struct Failure
 {
     QString reason;
 };
-
-QString shortest(double value)
-{
-    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
-}
-
-// Quoted for a message, and cut short where a paste is long: the words must stay readable, and
-// quick to lay out on every key.
-QString quoted(QStringView text)
-{
-    constexpr qsizetype longest = 40;
-    if (text.size() <= longest)
-        return u'\u201c' + text.toString() + u'\u201d';
-    const qsizetype cut = text[longest - 1].isHighSurrogate() ? longest - 1 : longest;
-    return u'\u201c' + text.first(cut).toString() + u'\u2026' + u'\u201d';
-}
 
 bool isDigit(QChar c)
 {
@@ -180,7 +165,8 @@ public:
                 continue;
             }
             if (m_count == maxTokens)
-                return Failure{tr("There is more here than a position: paste the position only.")};
+                return Failure{PositionReader::tr(
+                    "There is more here than a position: paste the position only.")};
             const qsizetype start = i;
             Token &t = m_tokens[m_count++];
             t.start = start;
@@ -208,7 +194,8 @@ public:
                 const QStringView w = m_text.sliced(start, i - start);
                 switch (word(w)) {
                 case Word::None:
-                    return Failure{tr("%1 is not part of a position.").arg(quoted(w))};
+                    return Failure{PositionReader::tr("%1 is not part of a position.")
+                                       .arg(quotedForMessage(w))};
                 case Word::North:
                 case Word::South:
                 case Word::East:
@@ -228,8 +215,8 @@ public:
                 }
             } else {
                 const qsizetype length = c.isHighSurrogate() && i + 1 < m_text.size() ? 2 : 1;
-                return Failure{
-                    tr("%1 is not part of a position.").arg(quoted(m_text.sliced(i, length)))};
+                return Failure{PositionReader::tr("%1 is not part of a position.")
+                                   .arg(quotedForMessage(m_text.sliced(i, length)))};
             }
             t.end = i;
         }
@@ -249,7 +236,7 @@ private:
             t.negative = m_text[i] != u'+';
             ++i;
             if (i == m_text.size() || !(isDigit(m_text[i]) || m_text[i] == u'.'))
-                return Failure{tr("A sign stands without its number.")};
+                return Failure{PositionReader::tr("A sign stands without its number.")};
         }
         std::array<char, maxNumberLength> digits;
         int length = 0;
@@ -262,7 +249,8 @@ private:
             if (!isDigit(c) && !mark)
                 break;
             if (length == maxNumberLength)
-                return Failure{tr("A number here has too many digits to be a coordinate.")};
+                return Failure{
+                    PositionReader::tr("A number here has too many digits to be a coordinate.")};
             point |= mark;
             anyDigit |= !mark;
             t.integerDigits += !point;
@@ -270,8 +258,8 @@ private:
         }
         if (!anyDigit || (i < m_text.size() && m_text[i] == u'.')) {
             const qsizetype end = i < m_text.size() ? i + 1 : i;
-            return Failure{
-                tr("%1 is not a number.").arg(quoted(m_text.sliced(start, end - start)))};
+            return Failure{PositionReader::tr("%1 is not a number.")
+                               .arg(quotedForMessage(m_text.sliced(start, end - start)))};
         }
         t.fraction = point;
         std::from_chars(digits.data(), digits.data() + length, t.value);
@@ -291,9 +279,10 @@ int markSlot(Kind kind)
 
 QString latitudeBeyond(double degrees)
 {
-    return tr("The latitude, %1\u00b0, is beyond 90\u00b0: the latitude comes first, unless "
-              "letters say otherwise (W 122.3 N 47.6).")
-        .arg(shortest(degrees));
+    return PositionReader::tr(
+               "The latitude, %1\u00b0, is beyond 90\u00b0: the latitude comes first, unless "
+               "letters say otherwise (W 122.3 N 47.6).")
+        .arg(shortestNumber(degrees));
 }
 
 // Splits the tokens into coordinates: at separators, at hemisphere letters, at a sign or a
@@ -314,8 +303,9 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
         split = true;
         return true;
     };
-    const Failure tooMany{tr("There are more than two coordinates here: a position is a latitude "
-                             "and a longitude.")};
+    const Failure tooMany{
+        PositionReader::tr("There are more than two coordinates here: a position is a latitude "
+                           "and a longitude.")};
     for (int i = 0; i < tokens.count(); ++i) {
         const Token &t = tokens[i];
         Coordinate *c = &found[g];
@@ -326,7 +316,7 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
             break;
         case Kind::Letter:
             if (c->letter != 0 && c->count == 0)
-                return Failure{tr("Two letters stand together: %1 and %2.")
+                return Failure{PositionReader::tr("Two letters stand together: %1 and %2.")
                                    .arg(QChar(c->letter), QChar(t.letter))};
             if (lettersLead) {
                 if (!c->empty() && !next())
@@ -352,8 +342,9 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
                 return tooMany;
             c = &found[g];
             if (c->count == 6)
-                return Failure{tr("%1 has more numbers than degrees, minutes and seconds.")
-                                   .arg(quoted(tokens.text(t)))};
+                return Failure{
+                    PositionReader::tr("%1 has more numbers than degrees, minutes and seconds.")
+                        .arg(quotedForMessage(tokens.text(t)))};
             c->marks[c->count] = -1;
             c->numbers[c->count++] = i;
             break;
@@ -362,7 +353,8 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
         case Kind::Minute:
         case Kind::Second:
             if (i == 0 || tokens[i - 1].kind != Kind::Number)
-                return Failure{tr("A mark (\u00b0, \u2032 or \u2033) stands without its number.")};
+                return Failure{PositionReader::tr(
+                    "A mark (\u00b0, \u2032 or \u2033) stands without its number.")};
             c->marks[c->count - 1] = markSlot(t.kind);
             anyMark = true;
             break;
@@ -384,14 +376,16 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
         return std::array<Coordinate, 2>{found[0], found[1]};
     }
     if (groups == 0)
-        return Failure{tr("Type or paste a position, such as 47.6062, -122.3321.")};
+        return Failure{PositionReader::tr("Type or paste a position, such as 47.6062, -122.3321.")};
     if (groups == 1 && found[0].count > 1) {
-        return Failure{tr("There is no telling where the latitude ends and the longitude "
-                          "begins: put a comma between them.")};
+        return Failure{
+            PositionReader::tr("There is no telling where the latitude ends and the longitude "
+                               "begins: put a comma between them.")};
     }
     if (groups == 1) {
-        return Failure{tr("There is only one coordinate here: a position needs a latitude and a "
-                          "longitude.")};
+        return Failure{PositionReader::tr(
+            "There is only one coordinate here: a position needs a latitude and a "
+            "longitude.")};
     }
     return std::array<Coordinate, 2>{found[0], found[1]};
 }
@@ -400,26 +394,28 @@ std::variant<std::array<Coordinate, 2>, Failure> coordinates(const Tokenizer &to
 std::variant<double, Failure> degrees(const Tokenizer &tokens, const Coordinate &c)
 {
     if (c.count == 0)
-        return Failure{tr("%1 stands without a number.").arg(QChar(c.letter))};
+        return Failure{PositionReader::tr("%1 stands without a number.").arg(QChar(c.letter))};
     if (c.count > 3)
-        return Failure{tr("%1 has more numbers than degrees, minutes and seconds.")
-                           .arg(quoted(tokens.text(tokens[c.numbers[3]])))};
+        return Failure{PositionReader::tr("%1 has more numbers than degrees, minutes and seconds.")
+                           .arg(quotedForMessage(tokens.text(tokens[c.numbers[3]])))};
     std::array<double, 3> parts{};
     int slot = -1;
     for (int k = 0; k < c.count; ++k) {
         const Token &t = tokens[c.numbers[k]];
         const int wanted = c.marks[k] >= 0 ? c.marks[k] : slot + 1;
         if (wanted <= slot || wanted > 2 || (k == 0 && wanted != 0))
-            return Failure{tr("%1 is out of order: degrees come first, then minutes, then "
-                              "seconds.")
-                               .arg(quoted(tokens.text(t)))};
-        if (k > 0 && t.negative)
             return Failure{
-                tr("%1 has a sign in the middle of a coordinate.").arg(quoted(tokens.text(t)))};
+                PositionReader::tr("%1 is out of order: degrees come first, then minutes, then "
+                                   "seconds.")
+                    .arg(quotedForMessage(tokens.text(t)))};
+        if (k > 0 && t.negative)
+            return Failure{PositionReader::tr("%1 has a sign in the middle of a coordinate.")
+                               .arg(quotedForMessage(tokens.text(t)))};
         if (t.fraction && k + 1 < c.count)
-            return Failure{tr("Only the last number of a coordinate may have a decimal part: "
-                              "%1 has one.")
-                               .arg(quoted(tokens.text(t)))};
+            return Failure{
+                PositionReader::tr("Only the last number of a coordinate may have a decimal part: "
+                                   "%1 has one.")
+                    .arg(quotedForMessage(tokens.text(t)))};
         slot = wanted;
         parts[slot] = t.value;
     }
@@ -430,14 +426,16 @@ std::variant<double, Failure> degrees(const Tokenizer &tokens, const Coordinate 
         parts[0] = whole;
         parts[1] = first.value - whole * 100;
         if (parts[1] >= 60) {
-            return Failure{tr("The minutes of %1 (ddmm.mmmm) are 60 or more.")
-                               .arg(quoted(tokens.text(first)))};
+            return Failure{PositionReader::tr("The minutes of %1 (ddmm.mmmm) are 60 or more.")
+                               .arg(quotedForMessage(tokens.text(first)))};
         }
     }
     if (parts[1] >= 60)
-        return Failure{tr("The minutes, %1, are 60 or more.").arg(shortest(parts[1]))};
+        return Failure{
+            PositionReader::tr("The minutes, %1, are 60 or more.").arg(shortestNumber(parts[1]))};
     if (parts[2] >= 60)
-        return Failure{tr("The seconds, %1, are 60 or more.").arg(shortest(parts[2]))};
+        return Failure{
+            PositionReader::tr("The seconds, %1, are 60 or more.").arg(shortestNumber(parts[2]))};
     const double value = parts[0] + parts[1] / 60 + parts[2] / 3600;
     return first.negative ? -value : value;
 }
@@ -449,8 +447,8 @@ std::optional<Position> checked(double latitude, double longitude, QString &reas
         return std::nullopt;
     }
     if (std::abs(longitude) > 180) {
-        reason =
-            tr("The longitude, %1\u00b0, is beyond 180\u00b0.").arg(shortest(std::abs(longitude)));
+        reason = PositionReader::tr("The longitude, %1\u00b0, is beyond 180\u00b0.")
+                     .arg(shortestNumber(std::abs(longitude)));
         return std::nullopt;
     }
     return Position{latitude, longitude};
@@ -470,10 +468,12 @@ Reading readText(QStringView text)
     if (l0 && l1 && isLatitudeLetter(l0) == isLatitudeLetter(l1)) {
         return {std::nullopt,
                 isLatitudeLetter(l0)
-                    ? tr("Both coordinates have a latitude letter (N or S): one of them must be "
-                         "the longitude, with E or W.")
-                    : tr("Both coordinates have a longitude letter (E or W): one of them must be "
-                         "the latitude, with N or S.")};
+                    ? PositionReader::tr(
+                          "Both coordinates have a latitude letter (N or S): one of them must be "
+                          "the longitude, with E or W.")
+                    : PositionReader::tr(
+                          "Both coordinates have a longitude letter (E or W): one of them must be "
+                          "the latitude, with N or S.")};
     }
     if ((l0 && !isLatitudeLetter(l0)) || (l1 && isLatitudeLetter(l1)))
         std::swap(pair[0], pair[1]);
@@ -486,11 +486,12 @@ Reading readText(QStringView text)
         const char16_t letter = pair[k].letter;
         const bool negative = tokens[pair[k].numbers[0]].negative;
         if (negative && (letter == u'N' || letter == u'E')) {
-            return {std::nullopt, tr("A minus sign stands against the letter %1: write the "
-                                     "number without its sign, and the letter %2 or %3.")
-                                      .arg(QChar(letter))
-                                      .arg(QChar(letter))
-                                      .arg(QChar(letter == u'N' ? u'S' : u'W'))};
+            return {std::nullopt,
+                    PositionReader::tr("A minus sign stands against the letter %1: write the "
+                                       "number without its sign, and the letter %2 or %3.")
+                        .arg(QChar(letter))
+                        .arg(QChar(letter))
+                        .arg(QChar(letter == u'N' ? u'S' : u'W'))};
         }
         if (letter == u'S' || letter == u'W')
             values[k] = -std::abs(values[k]);
@@ -560,8 +561,9 @@ Reading readGeo(QStringView text)
     const qsizetype crs = parameters.indexOf(u";crs=", 0, Qt::CaseInsensitive);
     if (crs >= 0 &&
         upTo(parameters.sliced(crs + 5), u";?").compare(u"wgs84", Qt::CaseInsensitive) != 0) {
-        return {std::nullopt, tr("This geo: address is not in WGS 84, the system of GPS "
-                                 "receivers: share the position in WGS 84.")};
+        return {std::nullopt,
+                PositionReader::tr("This geo: address is not in WGS 84, the system of GPS "
+                                   "receivers: share the position in WGS 84.")};
     }
     const qsizetype comma = coordinates.indexOf(u',');
     const qsizetype second = coordinates.indexOf(u',', comma + 1);
@@ -573,8 +575,9 @@ Reading readGeo(QStringView text)
                 return *reading;
         }
     }
-    return {std::nullopt, tr("This geo: address does not hold a latitude and a longitude "
-                             "(geo:47.6062,-122.3321).")};
+    return {std::nullopt,
+            PositionReader::tr("This geo: address does not hold a latitude and a longitude "
+                               "(geo:47.6062,-122.3321).")};
 }
 
 Reading readAddress(QStringView text)
@@ -631,8 +634,9 @@ Reading readAddress(QStringView text)
                 return *reading;
         }
     }
-    return {std::nullopt, tr("This web address holds no position that Pindrel can find: copy "
-                             "the position itself, or share it as a geo: address.")};
+    return {std::nullopt,
+            PositionReader::tr("This web address holds no position that Pindrel can find: copy "
+                               "the position itself, or share it as a geo: address.")};
 }
 
 bool startsWith(QStringView text, QStringView prefix)
@@ -657,6 +661,21 @@ bool isAddress(QStringView text)
 }
 
 } // namespace
+
+QString quotedForMessage(QStringView text)
+{
+    // Cut short so that the words stay readable, and quick to lay out on every key.
+    constexpr qsizetype longest = 40;
+    if (text.size() <= longest)
+        return u'\u201c' + text.toString() + u'\u201d';
+    const qsizetype cut = text[longest - 1].isHighSurrogate() ? longest - 1 : longest;
+    return u'\u201c' + text.first(cut).toString() + u'\u2026' + u'\u201d';
+}
+
+QString shortestNumber(double value)
+{
+    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+}
 
 Reading read(QStringView text)
 {

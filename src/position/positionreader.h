@@ -28,6 +28,13 @@ struct Reading
 // a position, or there is a reason.
 Reading read(QStringView text);
 
+// A piece of what the user typed or pasted, quoted for a message: “text”, cut short with an
+// ellipsis where it is long.
+QString quotedForMessage(QStringView text);
+
+// A number in the fewest digits that read back as it, with a decimal point whatever the locale.
+QString shortestNumber(double value);
+
 // A position as a receiver takes it in a waypoint sentence.
 struct ReceiverForm
 {

@@ -5,7 +5,6 @@
 #include "sentence/waypointsentence.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 
 #include <cmath>
 #include <optional>
@@ -14,26 +13,11 @@ namespace sentence {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class ReadBack
 {
-    return QCoreApplication::translate("sentence", text);
-}
-
-// Quoted for a message, and cut short where a paste is long: the words must stay readable, and
-// quick to lay out on every key.
-QString quoted(QStringView text)
-{
-    constexpr qsizetype longest = 40;
-    if (text.size() <= longest)
-        return u'\u201c' + text.toString() + u'\u201d';
-    const qsizetype cut = text[longest - 1].isHighSurrogate() ? longest - 1 : longest;
-    return u'\u201c' + text.first(cut).toString() + u'\u2026' + u'\u201d';
-}
-
-QString shortest(double value)
-{
-    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
-}
+    Q_DECLARE_TR_FUNCTIONS(sentence)
+};
 
 // One of the two boxes, as the warnings name it.
 struct CoordinateBox
@@ -48,13 +32,14 @@ struct CoordinateBox
 
 CoordinateBox latitudeBox()
 {
-    return {tr("Latitude box"), QStringLiteral("ddmm.mmmm"), 90, u'N', u'S', tr("the equator")};
+    return {ReadBack::tr("Latitude box"), QStringLiteral("ddmm.mmmm"), 90, u'N', u'S',
+            ReadBack::tr("the equator")};
 }
 
 CoordinateBox longitudeBox()
 {
-    return {tr("Longitude box"),     QStringLiteral("dddmm.mmmm"), 180, u'E', u'W',
-            tr("the prime meridian")};
+    return {ReadBack::tr("Longitude box"),     QStringLiteral("dddmm.mmmm"), 180, u'E', u'W',
+            ReadBack::tr("the prime meridian")};
 }
 
 // A field as an NMEA reader takes it: a number whose hundreds are degrees and whose rest is
@@ -62,7 +47,7 @@ CoordinateBox longitudeBox()
 std::optional<double> nmeaDegrees(QStringView field, const CoordinateBox &box, QString &problem)
 {
     if (field.isEmpty()) {
-        problem = tr("The %1 is empty: type %2, or use Waypoint \u2192 Enter Position.")
+        problem = ReadBack::tr("The %1 is empty: type %2, or use Waypoint \u2192 Enter Position.")
                       .arg(box.box, box.form);
         return std::nullopt;
     }
@@ -74,17 +59,20 @@ std::optional<double> nmeaDegrees(QStringView field, const CoordinateBox &box, Q
         const bool mark = c == u'.' && !point;
         if (!(c >= u'0' && c <= u'9') && !sign && !mark) {
             const qsizetype length = c.isHighSurrogate() && i + 1 < field.size() ? 2 : 1;
-            const QString what = c.isSpace() ? tr("a space") : quoted(field.sliced(i, length));
-            problem = tr("The %1 holds %2, which a receiver cannot read: it takes %3, digits "
-                         "with a decimal point.")
-                          .arg(box.box, what, box.form);
+            const QString what = c.isSpace() ? ReadBack::tr("a space")
+                                             : position::quotedForMessage(field.sliced(i, length));
+            problem =
+                ReadBack::tr("The %1 holds %2, which a receiver cannot read: it takes %3, digits "
+                             "with a decimal point.")
+                    .arg(box.box, what, box.form);
             return std::nullopt;
         }
         point |= mark;
         digit |= !sign && !mark;
     }
     if (!digit) {
-        problem = tr("The %1 holds no digits: a receiver stores no position.").arg(box.box);
+        problem =
+            ReadBack::tr("The %1 holds no digits: a receiver stores no position.").arg(box.box);
         return std::nullopt;
     }
     const double value = std::abs(field.toDouble());
@@ -99,13 +87,14 @@ std::optional<double> nmeaDegrees(QStringView field, const CoordinateBox &box, Q
         QString shownMinutes = digits.sliced(qMax(0, whole - 2)).toString();
         if (shownMinutes.size() > 1 && shownMinutes[0] == u'0' && shownMinutes[1].isDigit())
             shownMinutes.remove(0, 1);
-        const QString shown = tr("%1\u00b0 %2\u2032").arg(shortest(degrees), shownMinutes);
-        problem =
-            minutes >= 60
-                ? tr("The %1 reads as %2, which a receiver cannot take: minutes "
-                     "are below 60.")
-                      .arg(box.box, shown)
-                : tr("The %1 reads as %2, beyond %3\u00b0.").arg(box.box, shown).arg(box.limit);
+        const QString shown =
+            ReadBack::tr("%1\u00b0 %2\u2032").arg(position::shortestNumber(degrees), shownMinutes);
+        problem = minutes >= 60
+                      ? ReadBack::tr("The %1 reads as %2, which a receiver cannot take: minutes "
+                                     "are below 60.")
+                            .arg(box.box, shown)
+                      : ReadBack::tr("The %1 reads as %2, beyond %3\u00b0.")
+                            .arg(box.box, shown, QString::number(box.limit));
         return std::nullopt;
     }
     return field.front() == u'-' ? -result : result;
@@ -121,8 +110,9 @@ QString decimalDegreesWarning(QStringView text, const CoordinateBox &box)
     const qsizetype whole = point < 0 ? digits.size() : point;
     if (whole > 2 || std::abs(text.toDouble()) == 0)
         return {};
-    return tr("The %1 reads as 0\u00b0 %2\u2032, near %3. For %4 degrees, use Waypoint \u2192 "
-              "Enter Position.")
+    return ReadBack::tr(
+               "The %1 reads as 0\u00b0 %2\u2032, near %3. For %4 degrees, use Waypoint \u2192 "
+               "Enter Position.")
         .arg(box.box, digits.toString(), box.zeroLine, text.toString());
 }
 
@@ -142,18 +132,19 @@ QString asSent(QStringView text, QStringList &lost)
             continue;
         }
         sent += u'?';
-        if (!lost.contains(quoted(c)))
-            lost << quoted(c);
+        const QString shown = position::quotedForMessage(c);
+        if (!lost.contains(shown))
+            lost << shown;
     }
     return sent;
 }
 
 QString direction(QChar letter)
 {
-    return letter == u'N'   ? tr("north")
-           : letter == u'S' ? tr("south")
-           : letter == u'E' ? tr("east")
-                            : tr("west");
+    return letter == u'N'   ? ReadBack::tr("north")
+           : letter == u'S' ? ReadBack::tr("south")
+           : letter == u'E' ? ReadBack::tr("east")
+                            : ReadBack::tr("west");
 }
 
 } // namespace
@@ -172,31 +163,36 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
         makeWaypointString(boxes.name, boxes.latitude, boxes.longitude, boxes.latitudeHemisphere,
                            boxes.longitudeHemisphere);
     if (!made) {
-        reading.stored = tr("These boxes make no sentence: it would be longer than %1 characters.")
-                             .arg(maxBodyLength);
+        reading.stored =
+            ReadBack::tr("These boxes make no sentence: it would be longer than %1 characters.")
+                .arg(maxBodyLength);
         return reading;
     }
 
     // What ends, restarts or breaks the sentence for a reader, box by box.
     bool dropped = false;
-    const std::pair<QStringView, QString> texts[] = {
-        {boxes.name, tr("name")}, {boxes.latitude, latBox.box}, {boxes.longitude, lonBox.box}};
+    const std::pair<QStringView, QString> texts[] = {{boxes.name, ReadBack::tr("name")},
+                                                     {boxes.latitude, latBox.box},
+                                                     {boxes.longitude, lonBox.box}};
     for (const auto &[text, box] : texts) {
         if (text.contains(u'\r') || text.contains(u'\n')) {
-            reading.warnings << tr("The %1 holds a line end: the sentence is cut there, and a "
-                                   "receiver drops it.")
+            reading.warnings << ReadBack::tr(
+                                    "The %1 holds a line end: the sentence is cut there, and a "
+                                    "receiver drops it.")
                                     .arg(box);
             dropped = true;
         }
         if (text.contains(u'$')) {
-            reading.warnings << tr("The %1 holds \u201c$\u201d, which starts another sentence: "
-                                   "a receiver drops this one.")
+            reading.warnings << ReadBack::tr(
+                                    "The %1 holds \u201c$\u201d, which starts another sentence: "
+                                    "a receiver drops this one.")
                                     .arg(box);
             dropped = true;
         }
         if (text.contains(u'*')) {
-            reading.warnings << tr("The %1 holds \u201c*\u201d, where a receiver looks for the "
-                                   "checksum: it drops the sentence.")
+            reading.warnings << ReadBack::tr(
+                                    "The %1 holds \u201c*\u201d, where a receiver looks for the "
+                                    "checksum: it drops the sentence.")
                                     .arg(box);
             dropped = true;
         }
@@ -209,9 +205,10 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     const QString name = toUpperKeepingLength(boxes.name);
     const qsizetype comma = name.indexOf(u',');
     if (comma >= 0) {
-        reading.warnings << tr("The name holds \u201c,\u201d: a receiver keeps only %1, the part "
-                               "before it.")
-                                .arg(quoted(QStringView(name).first(comma)));
+        reading.warnings << ReadBack::tr(
+                                "The name holds \u201c,\u201d: a receiver keeps only %1, the part "
+                                "before it.")
+                                .arg(position::quotedForMessage(QStringView(name).first(comma)));
     }
 
     QString latProblem;
@@ -219,8 +216,9 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     std::optional<double> lat = nmeaDegrees(boxes.latitude, latBox, latProblem);
     std::optional<double> lon = nmeaDegrees(boxes.longitude, lonBox, lonProblem);
     if (boxes.latitude.isEmpty() && boxes.longitude.isEmpty()) {
-        reading.warnings << tr("The Latitude and Longitude boxes are empty: type %1 and %2, or "
-                               "use Waypoint \u2192 Enter Position.")
+        reading.warnings << ReadBack::tr(
+                                "The Latitude and Longitude boxes are empty: type %1 and %2, or "
+                                "use Waypoint \u2192 Enter Position.")
                                 .arg(latBox.form, lonBox.form);
     } else {
         for (const QString &problem : {latProblem, lonProblem}) {
@@ -243,7 +241,8 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
         if (!*value || !std::signbit(**value) || **value == 0)
             continue;
         const QChar taken = shown == box->negative ? box->positive : box->negative;
-        reading.warnings << tr("The %1 has a minus sign against %2: a receiver takes it as %3.")
+        reading.warnings << ReadBack::tr(
+                                "The %1 has a minus sign against %2: a receiver takes it as %3.")
                                 .arg(box->box, shown, direction(taken));
     }
     if (lat && boxes.latitudeHemisphere == latBox.negative)
@@ -255,19 +254,21 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     for (const auto &[text, box] : texts)
         asSent(text, lost);
     if (lost.size() == 1) {
-        reading.warnings << tr("%1 is not in this system's character set: it goes out as "
-                               "\u201c?\u201d.")
+        reading.warnings << ReadBack::tr("%1 is not in this system's character set: it goes out as "
+                                         "\u201c?\u201d.")
                                 .arg(lost.front());
     } else if (!lost.isEmpty()) {
         const QString last = lost.takeLast();
-        reading.warnings << tr("%1 and %2 are not in this system's character set: they go out "
-                               "as \u201c?\u201d.")
+        reading.warnings << ReadBack::tr(
+                                "%1 and %2 are not in this system's character set: they go out "
+                                "as \u201c?\u201d.")
                                 .arg(lost.join(QLatin1String(", ")), last);
     }
 
     if (!boxes.waypointString.isEmpty() && boxes.waypointString != sentence) {
-        reading.warnings << tr("The Waypoint String was made from other values, and goes out "
-                               "as it stands: Make String brings it up to date.");
+        reading.warnings << ReadBack::tr(
+            "The Waypoint String was made from other values, and goes out "
+            "as it stands: Make String brings it up to date.");
     }
 
     // The name field ends at the first comma after the hemisphere fields; "?" stands where the
@@ -275,18 +276,19 @@ ReceiverReading readBack(const WaypointBoxes &boxes)
     QStringList ignored;
     const QString storedName = asSent(fields.value(5), ignored);
     if (dropped) {
-        reading.stored = tr("A receiver will drop this sentence.");
+        reading.stored = ReadBack::tr("A receiver will drop this sentence.");
     } else if (!lat || !lon) {
-        reading.stored =
-            storedName.isEmpty()
-                ? tr("A receiver will store no position.")
-                : tr("A receiver will store no position for %1.").arg(quoted(storedName));
+        reading.stored = storedName.isEmpty()
+                             ? ReadBack::tr("A receiver will store no position.")
+                             : ReadBack::tr("A receiver will store no position for %1.")
+                                   .arg(position::quotedForMessage(storedName));
     } else {
         const QString where = position::degreesAndMinutes({*lat, *lon});
         reading.stored =
             storedName.isEmpty()
-                ? tr("A receiver will store a waypoint without a name at %1.").arg(where)
-                : tr("A receiver will store %1 at %2.").arg(quoted(storedName), where);
+                ? ReadBack::tr("A receiver will store a waypoint without a name at %1.").arg(where)
+                : ReadBack::tr("A receiver will store %1 at %2.")
+                      .arg(position::quotedForMessage(storedName), where);
     }
     return reading;
 }

@@ -13,10 +13,11 @@ namespace ui {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class PortName
 {
-    return QCoreApplication::translate("PortName", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(PortName)
+};
 
 bool isControl(QChar c)
 {
@@ -40,18 +41,19 @@ qsizetype longestPortName()
 QString portNameProblem(const QString &name)
 {
     if (std::any_of(name.cbegin(), name.cend(), isControl))
-        return tr("A port's name holds no control characters, such as line ends or tabs.");
+        return PortName::tr(
+            "A port's name holds no control characters, such as line ends or tabs.");
 #ifdef Q_OS_WIN
     const qsizetype length = name.size();
     if (length > longestPortName()) {
-        return tr("The name is %1 characters long; the system takes at most %2.")
+        return PortName::tr("The name is %1 characters long; the system takes at most %2.")
             .arg(length)
             .arg(longestPortName());
     }
 #else
     const qsizetype length = QFile::encodeName(name).size();
     if (length > longestPortName()) {
-        return tr("The name is %1 bytes long; the system takes at most %2.")
+        return PortName::tr("The name is %1 bytes long; the system takes at most %2.")
             .arg(length)
             .arg(longestPortName());
     }

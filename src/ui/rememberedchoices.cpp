@@ -53,6 +53,9 @@ RememberedChoices::RememberedChoices(std::shared_ptr<const platform::SettingsSto
     m_channel->owner = this;
     m_thread->setObjectName(QStringLiteral("RememberedChoices"));
     m_worker->moveToThread(m_thread);
+    // A thread left behind at the end (below) tidies itself up if it ever finishes.
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     m_thread->start();
 
     auto read = std::make_shared<std::promise<platform::SettingsStore::Contents>>();
@@ -85,10 +88,9 @@ RememberedChoices::~RememberedChoices()
     }
     // Asked after the writes already asked for, so that those still go to the file.
     QMetaObject::invokeMethod(m_worker, [thread = m_thread] { thread->quit(); });
-    if (m_thread->wait(QDeadlineTimer(endWait.count()))) {
-        delete m_worker;
+    // The worker went with its thread's end.
+    if (m_thread->wait(QDeadlineTimer(endWait.count())))
         delete m_thread;
-    }
     // Otherwise the thread is left to the end of the process: deleting it would end the program
     // with a fatal error, and waiting on would hang it.
 }

@@ -7,10 +7,11 @@ namespace waypointfile {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class WaypointFile
 {
-    return QCoreApplication::translate("WaypointFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(WaypointFile)
+};
 
 constexpr qsizetype rowsBetweenChecks = 1024;
 constexpr qsizetype longestNameKept = 1000;
@@ -114,8 +115,9 @@ FileWaypoints readCsv(QStringView text, ReadingControl &control)
         }
     }
     if (separator.isNull()) {
-        file.error = tr("The file is not a table of waypoints that can be read: its first line "
-                        "must name the columns, such as name,lat,lon or name;position.");
+        file.error = WaypointFile::tr(
+            "The file is not a table of waypoints that can be read: its first line "
+            "must name the columns, such as name,lat,lon or name;position.");
         return file;
     }
 
@@ -151,7 +153,7 @@ FileWaypoints readCsv(QStringView text, ReadingControl &control)
         file.waypoints.append({field(columns.name).left(longestNameKept), *reading.position, line});
     }
     if (file.waypoints.isEmpty() && file.leftOutCount == 0)
-        file.error = tr("The table names its columns but holds no waypoints.");
+        file.error = WaypointFile::tr("The table names its columns but holds no waypoints.");
     return file;
 }
 

@@ -9,10 +9,11 @@ namespace waypointfile {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class WaypointFile
 {
-    return QCoreApplication::translate("WaypointFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(WaypointFile)
+};
 
 // How often, in tokens, the reader looks whether it should stop and says how far it is.
 constexpr int tokensBetweenChecks = 4096;
@@ -47,7 +48,7 @@ void startPoint(Point &point, const QXmlStreamReader &xml)
     const auto latitude = coordinate(xml.attributes(), QLatin1String("lat"));
     const auto longitude = coordinate(xml.attributes(), QLatin1String("lon"));
     if (!latitude || !longitude) {
-        point.problem = tr("the point has no readable lat and lon");
+        point.problem = WaypointFile::tr("the point has no readable lat and lon");
         return;
     }
     const position::Position p{*latitude, *longitude};
@@ -81,8 +82,9 @@ FileWaypoints readGpx(QIODevice &device, ReadingControl &control)
         }
         if (token == QXmlStreamReader::DTD && !xml.entityDeclarations().isEmpty()) {
             // GPX never needs entities of its own, and a few nested ones can grow to any size.
-            file.error = tr("The file declares XML entities of its own, which a GPX file never "
-                            "needs. It is not read, so that it cannot take all the memory.");
+            file.error = WaypointFile::tr(
+                "The file declares XML entities of its own, which a GPX file never "
+                "needs. It is not read, so that it cannot take all the memory.");
             return file;
         }
         if (token == QXmlStreamReader::StartElement) {
@@ -91,7 +93,8 @@ FileWaypoints readGpx(QIODevice &device, ReadingControl &control)
                 rootSeen = true;
                 if (name != u"gpx") {
                     file.error =
-                        tr("The file is XML, but not GPX: it begins with <%1>.").arg(name.left(40));
+                        WaypointFile::tr("The file is XML, but not GPX: it begins with <%1>.")
+                            .arg(name.left(40));
                     return file;
                 }
             } else if (name == u"wpt" || name == u"rtept") {
@@ -117,24 +120,27 @@ FileWaypoints readGpx(QIODevice &device, ReadingControl &control)
 
     if (xml.hasError()) {
         if (!rootSeen) {
-            file.error = tr("The file is not a GPX file that can be read: %1 (line %2).")
-                             .arg(xml.errorString())
-                             .arg(xml.lineNumber());
+            file.error =
+                WaypointFile::tr("The file is not a GPX file that can be read: %1 (line %2).")
+                    .arg(xml.errorString(), QString::number(xml.lineNumber()));
             return file;
         }
         // What was read before the fault is kept: a truncated download still offers its points.
-        file.leaveOut(xml.lineNumber(),
-                      xml.error() == QXmlStreamReader::PrematureEndOfDocumentError
-                          ? tr("the file ends here, in the middle of the GPX; the rest is missing")
-                          : tr("the GPX is broken here (%1); the rest of the file is not read")
-                                .arg(xml.errorString()));
+        file.leaveOut(
+            xml.lineNumber(),
+            xml.error() == QXmlStreamReader::PrematureEndOfDocumentError
+                ? WaypointFile::tr(
+                      "the file ends here, in the middle of the GPX; the rest is missing")
+                : WaypointFile::tr("the GPX is broken here (%1); the rest of the file is not read")
+                      .arg(xml.errorString()));
     }
     if (file.waypoints.isEmpty() && file.leftOutCount == 0) {
-        file.error = trackPoints > 0
-                         ? tr("The file holds only tracks (%1 track points): a track is not a "
-                              "list of waypoints. Only waypoints and routes are sent.")
-                               .arg(trackPoints)
-                         : tr("The file holds no waypoints and no routes.");
+        file.error =
+            trackPoints > 0
+                ? WaypointFile::tr("The file holds only tracks (%1 track points): a track is not a "
+                                   "list of waypoints. Only waypoints and routes are sent.")
+                      .arg(trackPoints)
+                : WaypointFile::tr("The file holds no waypoints and no routes.");
     }
     return file;
 }

@@ -10,10 +10,11 @@ namespace waypointfile {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class WaypointFile
 {
-    return QCoreApplication::translate("WaypointFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(WaypointFile)
+};
 
 constexpr qsizetype linesBetweenChecks = 4096;
 constexpr qsizetype longestNameKept = 1000;
@@ -89,7 +90,7 @@ FileWaypoints readNmea(QStringView text, ReadingControl &control)
         if (line.startsWith(u"\"$"))
             line = line.sliced(1);
         if (!line.startsWith(u'$')) {
-            file.leaveOut(lineNumber, tr("the line is not an NMEA sentence"));
+            file.leaveOut(lineNumber, WaypointFile::tr("the line is not an NMEA sentence"));
             continue;
         }
         if (line.size() < 6 || QStringView(line).sliced(3, 3) != u"WPL")
@@ -97,26 +98,28 @@ FileWaypoints readNmea(QStringView text, ReadingControl &control)
         const qsizetype star = line.lastIndexOf(u'*');
         if (star < 0 || star + 3 != line.size() || !isHexDigit(line[star + 1]) ||
             !isHexDigit(line[star + 2])) {
-            file.leaveOut(lineNumber, tr("the sentence has no checksum"));
+            file.leaveOut(lineNumber, WaypointFile::tr("the sentence has no checksum"));
             continue;
         }
         unsigned checksum = 0;
         for (const QChar c : line.sliced(1, star - 1))
             checksum ^= c.unicode() & 0xff;
         if (checksum != line.sliced(star + 1).toUInt(nullptr, 16)) {
-            file.leaveOut(lineNumber, tr("the checksum is wrong: the sentence was changed or "
-                                         "damaged"));
+            file.leaveOut(lineNumber,
+                          WaypointFile::tr("the checksum is wrong: the sentence was changed or "
+                                           "damaged"));
             continue;
         }
         const QList<QStringView> fields = line.sliced(0, star).split(u',');
         if (fields.size() < 6) {
-            file.leaveOut(lineNumber, tr("the waypoint sentence has too few fields"));
+            file.leaveOut(lineNumber, WaypointFile::tr("the waypoint sentence has too few fields"));
             continue;
         }
         const auto latitude = degrees(fields[1], fields[2], 2, u'N', u'S');
         const auto longitude = degrees(fields[3], fields[4], 3, u'E', u'W');
         if (!latitude || !longitude) {
-            file.leaveOut(lineNumber, tr("the waypoint sentence has no readable position"));
+            file.leaveOut(lineNumber,
+                          WaypointFile::tr("the waypoint sentence has no readable position"));
             continue;
         }
         const position::Position p{*latitude, *longitude};
@@ -127,7 +130,7 @@ FileWaypoints readNmea(QStringView text, ReadingControl &control)
         file.waypoints.append({fields[5].left(longestNameKept).toString(), p, lineNumber});
     }
     if (file.waypoints.isEmpty() && file.leftOutCount == 0)
-        file.error = tr("The file holds NMEA sentences, but no waypoint sentences.");
+        file.error = WaypointFile::tr("The file holds NMEA sentences, but no waypoint sentences.");
     return file;
 }
 

@@ -12,10 +12,11 @@ namespace waypointfile {
 
 namespace {
 
-QString tr(const char *text)
+// The context of the words below, for translators.
+class WaypointFile
 {
-    return QCoreApplication::translate("WaypointFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(WaypointFile)
+};
 
 // Enough of the start to tell the form, and a binary file by its zero bytes.
 constexpr qint64 peekSize = 4096;
@@ -39,13 +40,15 @@ FileWaypoints read(QIODevice &device, ReadingControl &control)
     QByteArray start = device.peek(peekSize);
     if (start.isEmpty()) {
         if (device.atEnd())
-            file.error = tr("The file is empty.");
+            file.error = WaypointFile::tr("The file is empty.");
         else
-            file.error = tr("The file could not be read: %1").arg(device.errorString());
+            file.error =
+                WaypointFile::tr("The file could not be read: %1").arg(device.errorString());
         return file;
     }
     if (start.contains('\0')) {
-        file.error = tr("The file is not text: it is not a GPX, CSV or NMEA file of waypoints.");
+        file.error = WaypointFile::tr(
+            "The file is not text: it is not a GPX, CSV or NMEA file of waypoints.");
         return file;
     }
     if (start.startsWith("\xEF\xBB\xBF"))
@@ -56,7 +59,8 @@ FileWaypoints read(QIODevice &device, ReadingControl &control)
     const QString text = decode(device.readAll());
     control.bytesRead = device.pos();
     if (text.trimmed().isEmpty()) {
-        file.error = tr("The file holds no waypoints: it is empty but for blank space.");
+        file.error =
+            WaypointFile::tr("The file holds no waypoints: it is empty but for blank space.");
         return file;
     }
     for (const QStringView line : QStringView(text).tokenize(u'\n')) {
@@ -69,7 +73,7 @@ FileWaypoints read(QIODevice &device, ReadingControl &control)
     file = readCsv(text.startsWith(QChar(0xFEFF)) ? QStringView(text).sliced(1) : text, control);
     if (!file.error.isEmpty() && file.waypoints.isEmpty() && file.leftOutCount == 0 &&
         !text.contains(u',') && !text.contains(u';') && !text.contains(u'\t'))
-        file.error = tr("The file is not a GPX, CSV or NMEA file of waypoints.");
+        file.error = WaypointFile::tr("The file is not a GPX, CSV or NMEA file of waypoints.");
     return file;
 }
 

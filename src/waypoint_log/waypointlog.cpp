@@ -31,25 +31,31 @@ constexpr int folderOpenFlags = O_RDONLY;
 #ifdef Q_OS_WIN
 QString notAFile(bool folder)
 {
-    return folder ? QFile::tr("The name belongs to a folder; the log can only be an ordinary file.")
-                  : QFile::tr("The name belongs to something that is not an ordinary file, and "
-                              "the log can only be one.");
+    return folder
+               ? WaypointLog::tr(
+                     "The name belongs to a folder; the log can only be an ordinary file.")
+               : WaypointLog::tr("The name belongs to something that is not an ordinary file, and "
+                                 "the log can only be one.");
 }
 #else
 QString notAFile(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return QFile::tr("The name belongs to a folder; the log can only be an ordinary file.");
+        return WaypointLog::tr(
+            "The name belongs to a folder; the log can only be an ordinary file.");
     if (S_ISFIFO(mode)) {
-        return QFile::tr(
+        return WaypointLog::tr(
             "The name belongs to a named pipe (FIFO); the log can only be an ordinary file.");
     }
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QFile::tr("The name belongs to a device; the log can only be an ordinary file.");
+        return WaypointLog::tr(
+            "The name belongs to a device; the log can only be an ordinary file.");
     if (S_ISSOCK(mode))
-        return QFile::tr("The name belongs to a socket; the log can only be an ordinary file.");
-    return QFile::tr("The name belongs to something that is not an ordinary file, and the log "
-                     "can only be one.");
+        return WaypointLog::tr(
+            "The name belongs to a socket; the log can only be an ordinary file.");
+    return WaypointLog::tr(
+        "The name belongs to something that is not an ordinary file, and the log "
+        "can only be one.");
 }
 
 void ignoreFileSizeLimitSignal()
@@ -180,7 +186,7 @@ bool WaypointLog::append(const QByteArray &text, QTime time, QDate date)
 {
     m_found = Found::Log;
     if (!isOpen()) {
-        m_errorString = QFile::tr("The file is not open.");
+        m_errorString = tr("The file is not open.");
         return false;
     }
     if (!stillAtPath()) {
@@ -189,8 +195,8 @@ bool WaypointLog::append(const QByteArray &text, QTime time, QDate date)
         m_found = existsAtPath() ? Found::OtherFile : Found::Nothing;
         if (!openFile(false)) {
             m_found = Found::Log;
-            m_errorString = QFile::tr("The log had gone, and a new one could not be started: %1")
-                                .arg(m_errorString);
+            m_errorString =
+                tr("The log had gone, and a new one could not be started: %1").arg(m_errorString);
             return false;
         }
     }
@@ -209,9 +215,9 @@ bool WaypointLog::append(const QByteArray &text, QTime time, QDate date)
         return true;
     // Leave no half record behind, so that the next save starts on a record boundary.
     if (written > 0 && !cutBack(sizeBefore, written)) {
-        m_errorString += QLatin1String("\n\n") +
-                         QFile::tr("The log may now end in a partial record, or hold one "
-                                   "before the records that another program added after it.");
+        m_errorString +=
+            QLatin1String("\n\n") + tr("The log may now end in a partial record, or hold one "
+                                       "before the records that another program added after it.");
     }
     return false;
 }

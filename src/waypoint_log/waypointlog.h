@@ -3,6 +3,7 @@
 #include "platform/nativename.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QString>
@@ -12,6 +13,8 @@
 // before the save returns, or nothing at all.
 class WaypointLog
 {
+    Q_DECLARE_TR_FUNCTIONS(WaypointLog)
+
 public:
     // Lies in the working directory that the program started in.
     static constexpr auto fileName = "waypoints.wpl";
