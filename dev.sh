@@ -26,7 +26,7 @@ windows_packages=("${build_packages[@]}" qt6-base-dev-tools g++-mingw-w64-x86-64
 windows_build_dir=build-windows
 # The Windows Qt kit: where it is installed, and the prebuilt archive of it that may be unpacked
 # there instead of building it (that of ../shared/winkit/, where there is one). The sha256 is of
-# the archive this project was tested with.
+# the archive this project was tested with: the kit with QtNetwork (and QtConcurrent).
 qt_kit=${PINDREL_QT_KIT:-/opt/qt6-mingw}
 qt_kit_archive=${PINDREL_QT_KIT_ARCHIVE:-../shared/winkit/qt6-mingw-6.4.2-network.tar.xz}
 qt_kit_sha256=98f0f63d3e0bd51ca63fce33a1b3464a25d8dba70dbdfdb436b8cd2b3ea8a364
@@ -71,9 +71,15 @@ build() {
     fi
 }
 
-# The kit takes about 25 minutes to build, so a prebuilt one is unpacked where there is one.
+# The kit takes about 25 minutes to build, so a prebuilt one is unpacked where there is one. A
+# kit installed before Pindrel needed QtNetwork (from the first archive) is replaced, once the one
+# to take its place has been checked.
 install_qt_kit() {
-    [ -x "$qt_kit/bin/qt-cmake" ] && return 0
+    if [ -x "$qt_kit/bin/qt-cmake" ] && [ -d "$qt_kit/lib/cmake/Qt6Network" ]; then
+        return 0
+    fi
+    local stale=
+    [ -x "$qt_kit/bin/qt-cmake" ] && stale=yes
     if [ -n "${PINDREL_QT_KIT_ARCHIVE:-}" ] || [ -e "$qt_kit_archive" ]; then
         echo "Unpacking the Windows Qt kit $qt_kit_archive into $qt_kit"
         if ! echo "$qt_kit_sha256  $qt_kit_archive" | sha256sum --check --quiet; then
@@ -82,14 +88,22 @@ install_qt_kit() {
             echo "the kit from source." >&2
             exit 1
         fi
+        remove_stale_kit "$stale"
         as_root mkdir -p "$qt_kit"
         as_root tar -C "$qt_kit" --strip-components=1 -xJf "$qt_kit_archive"
         return 0
     fi
+    remove_stale_kit "$stale"
     echo "There is no Windows Qt kit in $qt_kit, and no prebuilt one to unpack (PINDREL_QT_KIT_ARCHIVE"
     echo "names one), so it is built from source now: this is done once, and takes about 25 minutes"
     echo "on 2 cores."
     tools/winkit/build-qt-kit.sh "$qt_kit"
+}
+
+remove_stale_kit() {
+    [ -n "$1" ] || return 0
+    echo "The Windows Qt kit in $qt_kit has no QtNetwork, which Pindrel needs: it is replaced."
+    as_root rm -rf "$qt_kit"
 }
 
 # Checks the font sets named, and installs their fonts.

@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     platform::Application app(argc, argv);
     // Lets Wayland desktops match the window to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pindrel"));
-    return ui::runProgram({.portName = commandLine.portName},
+    return ui::runProgram({.portName = commandLine.portName, .baudRate = commandLine.baudRate},
                           commandLine.inDocuments ? ui::WorkFolder::Documents
                                                   : ui::WorkFolder::Current,
                           commandLine.waypointFile);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,7 +15,25 @@ constexpr struct
 {
     int speed;
     speed_t code;
-} speedCodes[] = {{1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200}};
+} speedCodes[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
+                  {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+
+#ifdef Q_OS_LINUX
+// The kernel's termios2, which holds a speed that has no B constant; <asm/termbits.h> cannot be
+// included beside <termios.h>.
+struct Termios2
+{
+    tcflag_t c_iflag;
+    tcflag_t c_oflag;
+    tcflag_t c_cflag;
+    tcflag_t c_lflag;
+    cc_t c_line;
+    cc_t c_cc[19];
+    speed_t c_ispeed;
+    speed_t c_ospeed;
+};
+constexpr unsigned long getTermios2 = _IOR('T', 0x2A, Termios2);
+#endif
 
 } // namespace
 
@@ -61,6 +80,12 @@ LineSettings PseudoTerminal::settings() const
         if (::cfgetospeed(&settings) == known.code)
             line.speed = known.speed;
     }
+#ifdef Q_OS_LINUX
+    // Any other speed is set as a number of its own.
+    Termios2 exact{};
+    if (line.speed == 0 && ::ioctl(m_master, getTermios2, &exact) == 0)
+        line.speed = int(exact.c_ospeed);
+#endif
     const tcflag_t size = settings.c_cflag & CSIZE;
     line.dataBits = size == CS8 ? 8 : size == CS7 ? 7 : size == CS6 ? 6 : 5;
     line.parity = settings.c_cflag & PARENB;

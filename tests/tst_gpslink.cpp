@@ -5,9 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkDatagram>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <atomic>
 #include <chrono>
@@ -27,7 +31,9 @@ private slots:
     void init();
     void cleanup();
 
-    void opensAt4800Baud8N1AndSendsTheExactBytes();
+    void opensAtItsSpeed8N1AndSendsTheExactBytes_data();
+    void opensAtItsSpeed8N1AndSendsTheExactBytes();
+    void newSpeedWaitsForWhatWasSent();
     void sendsNothingForAnEmptyString();
     void sendsTheSameBytesTwice();
     void closeWaitsForEveryAcceptedByte();
@@ -43,6 +49,15 @@ private slots:
     void portNameIsResolvedOnceForOpenAndAdvice();
     void refusedPortNamesItsGroup_data();
     void refusedPortNamesItsGroup();
+    void portsInNaturalOrder();
+
+    void networkAddressIsRead_data();
+    void networkAddressIsRead();
+    void networkGetsTheExactBytes_data();
+    void networkGetsTheExactBytes();
+    void refusedConnectionIsToldAtOpen();
+    void connectionLostMidSendIsToldOnce();
+    void closeWaitsForAServerThatStopsReadingAndCanBeGivenUp();
 
 private:
     // Stands for a line that holds its bytes until released, as a slow receiver's would.
@@ -87,17 +102,54 @@ void tst_GpsLink::cleanup()
     m_dir.reset();
 }
 
-void tst_GpsLink::opensAt4800Baud8N1AndSendsTheExactBytes()
+void tst_GpsLink::opensAtItsSpeed8N1AndSendsTheExactBytes_data()
 {
+    QTest::addColumn<int>("speed");
+    QTest::newRow("4800 unless told") << 0;
+    for (const int speed : {4800, 9600, 19200, 38400, 57600, 115200})
+        QTest::addRow("%d", speed) << speed;
+#ifdef Q_OS_LINUX
+    // Typed in by hand: Linux sets a speed without a B constant by its number.
+    QTest::newRow("12345, a speed of its own") << 12345;
+#endif
+}
+
+void tst_GpsLink::opensAtItsSpeed8N1AndSendsTheExactBytes()
+{
+    QFETCH(int, speed);
     GpsLink link(m_portPath);
+    if (speed != 0)
+        link.setBaudRate(speed);
     QVERIFY(!link.isOpen());
     QVERIFY2(link.open(), qPrintable(link.errorString()));
     QVERIFY(link.isOpen());
-    QVERIFY(is4800Baud8N1(m_pty->settings()));
+    const LineSettings line = m_pty->settings();
+    QCOMPARE(line.speed, speed == 0 ? 4800 : speed);
+    QVERIFY(line.dataBits == 8 && !line.parity && !line.twoStopBits);
     link.send(example);
     const QByteArray received = m_pty->receive(example.size());
     QCOMPARE(received.size(), 39);
     QCOMPARE(received, example);
+}
+
+void tst_GpsLink::newSpeedWaitsForWhatWasSent()
+{
+    const QByteArray first = QByteArray("$GPWPL,1,N,2,W,") + QByteArray(2000, 'Q') + "*00\r\n";
+    GpsLink link(m_portPath);
+    QVERIFY(link.open());
+    link.send(first);
+    link.setBaudRate(9600);
+    link.send(example);
+    // The first sentence is still queued: the line keeps its speed until it has gone.
+    QCOMPARE(m_pty->settings().speed, 4800);
+    QCOMPARE(link.bytesToSend(), first.size() + example.size());
+    QCOMPARE(m_pty->receive(first.size() + example.size()), first + example);
+    QTRY_COMPARE(m_pty->settings().speed, 9600);
+    QCOMPARE(link.baudRate(), 9600);
+    // Later sentences go straight out at the new speed.
+    link.send(example);
+    QCOMPARE(m_pty->receive(example.size()), example);
+    QCOMPARE(m_pty->settings().speed, 9600);
 }
 
 void tst_GpsLink::sendsNothingForAnEmptyString()
@@ -272,25 +324,39 @@ void tst_GpsLink::lifeTakesCommandsWhileDraining()
 void tst_GpsLink::openFailureLeavesThePortClosed_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("no such port") << QStringLiteral("/nonexistent/ttyS0");
-    QTest::newRow("not a port") << QStringLiteral("/dev/null");
+    QTest::addColumn<int>("speed");
+    QTest::newRow("no such port") << QStringLiteral("/nonexistent/ttyS0") << 4800;
+    QTest::newRow("not a port") << QStringLiteral("/dev/null") << 4800;
 #ifndef Q_OS_WIN
     // Too long for Qt's lock file: told as missing, never as held or forbidden.
     QTest::newRow("long path, missing")
-        << QStringLiteral("/nonexistent/") + QString(250, u'p') + QStringLiteral("/ttyS0");
+        << QStringLiteral("/nonexistent/") + QString(250, u'p') + QStringLiteral("/ttyS0") << 4800;
 #endif
+#ifndef Q_OS_WIN
+    // The port exists and opens; only its speed is refused (by Qt's serial layer here; Wine
+    // takes a speed of 0 as it is).
+    QTest::newRow("speed refused") << QString() << 0;
+#endif
+    QTest::newRow("malformed network address") << QStringLiteral("tcp://host:99999") << 4800;
 }
 
 void tst_GpsLink::openFailureLeavesThePortClosed()
 {
     QFETCH(QString, path);
-    GpsLink link(path);
+    QFETCH(int, speed);
+    GpsLink link(path.isEmpty() ? m_portPath : path);
+    link.setBaudRate(speed);
     QSignalSpy failed(&link, &GpsLink::failed);
     QVERIFY(!link.open());
     QVERIFY(!link.isOpen());
+    QVERIFY(!link.isConnecting());
     QVERIFY(!link.errorString().isEmpty());
     QCOMPARE(link.openProblem(), PortProblem::WrongPort);
+    QCOMPARE(link.speedWasRefused(), speed == 0);
     QCOMPARE(failed.size(), 0);
+    // The port refused a speed is free again at once, at a speed it takes.
+    link.setBaudRate(9600);
+    QVERIFY(speed != 0 || link.open());
 }
 
 void tst_GpsLink::hangUpClosesOnceAndReopenWorks()
@@ -399,6 +465,240 @@ void tst_GpsLink::refusedPortNamesItsGroup()
     if (groupMayWrite && ::geteuid() != 0)
         QVERIFY(found.accountIsMember && found.loginHasIt);
 #endif
+}
+
+void tst_GpsLink::portsInNaturalOrder()
+{
+    QStringList ports{"COM10",        "COM2",       "COM1",         "/dev/ttyUSB10",
+                      "/dev/ttyUSB2", "/dev/ttyS0", "/dev/ttyACM0", "COM02"};
+    std::sort(ports.begin(), ports.end(), portNameLess);
+    const QStringList natural{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyUSB10",
+                              "COM1",         "COM02",      "COM2",         "COM10"};
+    QCOMPARE(ports, natural);
+    // The ports the system lists come in the same order.
+    QStringList present = presentSerialPorts();
+    std::stable_sort(present.begin(), present.end(), portNameLess);
+    QCOMPARE(presentSerialPorts(), present);
+}
+
+void tst_GpsLink::networkAddressIsRead_data()
+{
+    QTest::addColumn<QString>("name");
+    // Empty when the name is refused.
+    QTest::addColumn<QString>("hostAndPort");
+    QTest::addColumn<bool>("udp");
+    QTest::newRow("multiplexer") << "tcp://192.168.4.1:10110"
+                                 << "192.168.4.1:10110" << false;
+    QTest::newRow("port left out") << "udp://gateway.local"
+                                   << "gateway.local:10110" << true;
+    QTest::newRow("ipv6 in brackets") << "tcp://[fd00::1]:2000"
+                                      << "[fd00::1]:2000" << false;
+    QTest::newRow("ipv6, port left out") << "udp://[::1]"
+                                         << "[::1]:10110" << true;
+    QTest::newRow("scheme in capitals") << "TCP://Plotter:1"
+                                        << "Plotter:1" << false;
+    QTest::newRow("trailing slash") << "tcp://10.0.0.2:5000/"
+                                    << "10.0.0.2:5000" << false;
+    QTest::newRow("no host") << "tcp://"
+                             << "" << false;
+    QTest::newRow("no host, a port") << "udp://:10110"
+                                     << "" << true;
+    QTest::newRow("colon, no port") << "tcp://host:"
+                                    << "" << false;
+    QTest::newRow("port 0") << "tcp://host:0"
+                            << "" << false;
+    QTest::newRow("port too large") << "tcp://host:65536"
+                                    << "" << false;
+    QTest::newRow("port not a number") << "tcp://host:1o110"
+                                       << "" << false;
+    QTest::newRow("signed port") << "tcp://host:+80"
+                                 << "" << false;
+    QTest::newRow("ipv6 without brackets") << "tcp://fd00::1"
+                                           << "" << false;
+    QTest::newRow("bracket not closed") << "tcp://[fd00::1:80"
+                                        << "" << false;
+    QTest::newRow("ipv4 in brackets") << "tcp://[10.0.0.1]:80"
+                                      << "" << false;
+    QTest::newRow("a path") << "tcp://host:80/nmea"
+                            << "" << false;
+}
+
+void tst_GpsLink::networkAddressIsRead()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, hostAndPort);
+    QFETCH(bool, udp);
+    QVERIFY(isNetworkName(name));
+    QString error;
+    const std::optional<NetworkAddress> address = parseNetworkAddress(name, &error);
+    QCOMPARE(address.has_value(), !hostAndPort.isEmpty());
+    QCOMPARE(error.isEmpty(), address.has_value());
+    if (!address)
+        return;
+    QCOMPARE(address->hostAndPort(), hostAndPort);
+    QCOMPARE(address->protocol,
+             udp ? NetworkAddress::Protocol::Udp : NetworkAddress::Protocol::Tcp);
+    // Serial port names are never taken for addresses.
+    QVERIFY(!isNetworkName(QStringLiteral("/dev/ttyUSB0")) && !isNetworkName(u"COM3"_qs));
+}
+
+namespace {
+
+// Opens a network link, waiting for the connection.
+bool openNetwork(GpsLink &link)
+{
+    QSignalSpy opened(&link, &GpsLink::opened);
+    if (!link.open())
+        return false;
+    // A UDP socket given an address, which needs no lookup, is ready at once.
+    return link.isOpen() ? opened.size() == 1 : opened.wait(5000) && link.isOpen();
+}
+
+// Sends from the link until the system takes no more, for a far end that does not read.
+qint64 fillUntilStalled(GpsLink &link)
+{
+    const QByteArray block(1 << 20, 'Q');
+    for (int i = 0; i < 256; ++i) {
+        link.send(block);
+        QTest::qWait(20);
+        // Stalled: the same count, still there a while later.
+        const qint64 left = link.bytesToSend();
+        if (left > 0 && (QTest::qWait(300), link.bytesToSend() == left))
+            return left;
+    }
+    return 0;
+}
+
+} // namespace
+
+void tst_GpsLink::networkGetsTheExactBytes_data()
+{
+    QTest::addColumn<bool>("udp");
+    QTest::newRow("tcp") << false;
+    QTest::newRow("udp") << true;
+}
+
+void tst_GpsLink::networkGetsTheExactBytes()
+{
+    QFETCH(bool, udp);
+    QTcpServer tcp;
+    QUdpSocket datagrams;
+    quint16 port = 0;
+    if (udp) {
+        QVERIFY(datagrams.bind(QHostAddress::LocalHost, 0));
+        port = datagrams.localPort();
+    } else {
+        QVERIFY(tcp.listen(QHostAddress::LocalHost, 0));
+        port = tcp.serverPort();
+    }
+    GpsLink link(QStringLiteral("%1://127.0.0.1:%2").arg(udp ? "udp" : "tcp").arg(port));
+    QVERIFY(link.isNetwork());
+    QCOMPARE(link.hostAndPort(), QStringLiteral("127.0.0.1:%1").arg(port));
+    QVERIFY2(openNetwork(link), qPrintable(link.errorString()));
+    QSignalSpy failed(&link, &GpsLink::failed);
+    // The speed belongs to serial ports; it changes nothing here.
+    link.setBaudRate(9600);
+    const QByteArray longest = QByteArray("$GPWPL,1,N,2,W,") + QByteArray(32751, 'Q') + "*00\r\n";
+    link.send(example);
+    link.send(longest);
+    link.send(example);
+    if (udp) {
+        // One datagram per sentence, each whole.
+        QList<QByteArray> received;
+        const QDeadlineTimer deadline(5000);
+        while (received.size() < 3 && !deadline.hasExpired()) {
+            if (datagrams.hasPendingDatagrams())
+                received << datagrams.receiveDatagram().data();
+            else
+                QTest::qWait(10);
+        }
+        QCOMPARE(received, (QList<QByteArray>{example, longest, example}));
+    } else {
+        QTRY_VERIFY(tcp.hasPendingConnections());
+        QTcpSocket *server = tcp.nextPendingConnection();
+        QByteArray received;
+        const qsizetype expected = 2 * example.size() + longest.size();
+        QTRY_VERIFY((received += server->readAll(), received.size() >= expected));
+        QCOMPARE(received, example + longest + example);
+    }
+    // Nothing waits at close once the system has everything.
+    QSignalSpy closed(&link, &GpsLink::closed);
+    link.closeWhenSent();
+    QTRY_COMPARE(closed.size(), 1);
+    QCOMPARE(closed.first().at(0).toLongLong(), 0);
+    QVERIFY(!link.isOpen());
+    QCOMPARE(failed.size(), 0);
+}
+
+void tst_GpsLink::refusedConnectionIsToldAtOpen()
+{
+    // A port just given up by a server of our own: nothing listens there.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = server.serverPort();
+    server.close();
+    GpsLink link(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
+    QSignalSpy openFailed(&link, &GpsLink::openFailed);
+    // Refused at once (Windows), or once the attempt has been answered.
+    if (link.open()) {
+        QVERIFY(link.isConnecting());
+        QVERIFY(openFailed.wait(5000));
+        QVERIFY(!openFailed.first().first().toString().isEmpty());
+    } else {
+        QVERIFY(!link.errorString().isEmpty());
+    }
+    QVERIFY(!link.isOpen() && !link.isConnecting());
+    link.send(example);
+    QTest::qWait(50);
+    QVERIFY(openFailed.size() <= 1);
+}
+
+void tst_GpsLink::connectionLostMidSendIsToldOnce()
+{
+    QTcpServer tcp;
+    QVERIFY(tcp.listen(QHostAddress::LocalHost, 0));
+    GpsLink link(QStringLiteral("tcp://127.0.0.1:%1").arg(tcp.serverPort()));
+    QVERIFY(openNetwork(link));
+    QTRY_VERIFY(tcp.hasPendingConnections());
+    QTcpSocket *server = tcp.nextPendingConnection();
+    server->setReadBufferSize(4096);
+    QSignalSpy failed(&link, &GpsLink::failed);
+    QVERIFY(fillUntilStalled(link) > 0);
+    // The far end goes away with our bytes still coming.
+    server->abort();
+    QVERIFY(failed.wait(5000));
+    QVERIFY(!link.isOpen());
+    QVERIFY(!failed.first().at(0).toString().isEmpty());
+    QVERIFY(failed.first().at(1).toLongLong() > 0);
+    link.send(example);
+    QTest::qWait(100);
+    QCOMPARE(failed.size(), 1);
+}
+
+void tst_GpsLink::closeWaitsForAServerThatStopsReadingAndCanBeGivenUp()
+{
+    QTcpServer tcp;
+    QVERIFY(tcp.listen(QHostAddress::LocalHost, 0));
+    GpsLink link(QStringLiteral("tcp://127.0.0.1:%1").arg(tcp.serverPort()));
+    QVERIFY(openNetwork(link));
+    QTRY_VERIFY(tcp.hasPendingConnections());
+    QTcpSocket *server = tcp.nextPendingConnection();
+    // Takes no more than this and then stops reading, so the system's buffers fill.
+    server->setReadBufferSize(4096);
+    const qint64 stalled = fillUntilStalled(link);
+    QVERIFY(stalled > 0);
+    QSignalSpy closed(&link, &GpsLink::closed);
+    link.closeWhenSent();
+    // It waits, with all of it still to go.
+    QTest::qWait(300);
+    QVERIFY(link.isClosing());
+    QCOMPARE(link.bytesToSend(), stalled);
+    QCOMPARE(closed.size(), 0);
+    link.giveUp();
+    QTRY_COMPARE(closed.size(), 1);
+    QCOMPARE(closed.first().at(0).toLongLong(), stalled);
+    QVERIFY(closed.first().at(1).toString().isEmpty());
+    QVERIFY(!link.isOpen() && !link.isClosing());
 }
 
 QTEST_GUILESS_MAIN(tst_GpsLink)

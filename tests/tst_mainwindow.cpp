@@ -1,4 +1,5 @@
 #include "codepage.h"
+#include "gps_link/gpslink.h"
 #include "hangguard.h"
 #include "offscreen.h"
 #include "platform/settingsstore.h"
@@ -27,7 +28,9 @@
 #include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QNetworkDatagram>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -35,10 +38,13 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <QUdpSocket>
 
 #include <atomic>
 #include <csignal>
@@ -109,6 +115,11 @@ private slots:
     void choosingWhileOpenMovesTheLink_data();
     void choosingWhileOpenMovesTheLink();
     void choicesSurviveARestart();
+    void speedIsChosenRememberedOrRefused_data();
+    void speedIsChosenRememberedOrRefused();
+    void newSpeedOnTheOpenPortWaitsForWhatWasSent();
+    void networkAddressTakesTheSameBytes_data();
+    void networkAddressTakesTheSameBytes();
     void choosePortRefusesWhatTheSystemCannotTake_data();
     void choosePortRefusesWhatTheSystemCannotTake();
     void settingsFaultsAreToldOnceAndNeverHang_data();
@@ -156,10 +167,12 @@ private:
     }
     QLineEdit *box(const char *name) const { return child<QLineEdit>(name); }
     void trigger(const char *action) const { child<QAction>(action)->trigger(); }
-    void recreateWindow(const platform::NativeName &portName);
+    void recreateWindow(const platform::NativeName &portName,
+                        std::optional<qint32> baudRate = std::nullopt);
     QByteArray logContents() const;
-    // Through Program -> Choose Port: types into the list and presses the key.
-    void choosePort(const QString &typed, Qt::Key key = Qt::Key_Return);
+    // Through Program -> Choose Port: types the speed, if any, then into the list, and presses
+    // the key.
+    void choosePort(const QString &typed, Qt::Key key = Qt::Key_Return, const QString &speed = {});
     bool logIsOpen() const;
     void type(const QString &name, const QString &lat, const QString &lon) const
     {
@@ -255,7 +268,8 @@ void tst_MainWindow::init()
     recreateWindow(m_portPath);
 }
 
-void tst_MainWindow::recreateWindow(const platform::NativeName &portName)
+void tst_MainWindow::recreateWindow(const platform::NativeName &portName,
+                                    std::optional<qint32> baudRate)
 {
     m_window.reset();
     m_messages.clear();
@@ -272,6 +286,7 @@ void tst_MainWindow::recreateWindow(const platform::NativeName &portName)
         m_closingShownWithMessage = m_closingShownWithMessage || (closing && closing->isVisible());
     };
     services.portName = portName;
+    services.baudRate = baudRate;
     services.settingsFile = settingsFile();
     services.drainStep = m_drainStep;
     services.clock.time = [this] {
@@ -1039,6 +1054,9 @@ void tst_MainWindow::adviceShowsTheWayForward_data()
         << PortProblem::NoAccess << PortGroup{"dialout", true, false} << ports
         << QStringList{"dialout", "log out and in"} << "adduser";
 #endif
+    QTest::newRow("ports in natural order")
+        << PortProblem::WrongPort << PortGroup() << QStringList{"COM10", "COM2", "COM1"}
+        << QStringList{"COM1, COM2, COM10", "pindrel --port COM1"} << "";
 }
 
 void tst_MainWindow::adviceShowsTheWayForward()
@@ -1054,16 +1072,25 @@ void tst_MainWindow::adviceShowsTheWayForward()
     QVERIFY2(wrongHere.isEmpty() || !advice.contains(wrongHere), qPrintable(advice));
 }
 
-void tst_MainWindow::choosePort(const QString &typed, Qt::Key key)
+void tst_MainWindow::choosePort(const QString &typed, Qt::Key key, const QString &speed)
 {
     trigger("mnuChoosePort");
     auto dialog = m_window->findChild<QDialog *>(QStringLiteral("frmChoosePort"));
     QVERIFY(dialog && dialog->isVisible() && dialog->windowTitle() == u"Serial Port");
-    auto list = dialog->findChild<QComboBox *>();
+    auto list = dialog->findChild<QComboBox *>(QStringLiteral("cboPort"));
     QStringList listed;
     for (int i = 0; i < list->count(); ++i)
         listed << list->itemData(i).toString();
-    QCOMPARE(listed, presentSerialPorts());
+    // The ports there are, then an example of each network form.
+    const QStringList examples{"tcp://192.168.4.1:10110", "udp://192.168.4.1:10110"};
+    QCOMPARE(listed, presentSerialPorts() + examples);
+    auto speeds = dialog->findChild<QComboBox *>(QStringLiteral("cboSpeed"));
+    QCOMPARE(speeds->itemText(0), u"4800"_qs);
+    QCOMPARE(speeds->count(), 6);
+    if (!speed.isEmpty()) {
+        speeds->lineEdit()->selectAll();
+        QTest::keyClicks(speeds, speed);
+    }
     // The current port stands selected, so that what is typed replaces it.
     QCOMPARE(list->lineEdit()->selectedText(), list->currentText());
     QTest::keyClicks(list, typed);
@@ -1228,6 +1255,216 @@ void tst_MainWindow::choicesSurviveARestart()
     QCOMPARE(m_pty->receive(southEast.size()), southEast);
 }
 
+void tst_MainWindow::speedIsChosenRememberedOrRefused_data()
+{
+    // Typed in Choose Port; given with --baud (0 for none); the speed of the line after Open
+    // Port (0: refused, and told); after a restart without --baud.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("given");
+    QTest::addColumn<int>("opened");
+    QTest::addColumn<int>("afterRestart");
+    QTest::newRow("4800 unless chosen") << "" << 0 << 4800 << 4800;
+    QTest::newRow("listed speed, remembered") << "9600" << 0 << 9600 << 9600;
+    QTest::newRow("--baud for one run") << "" << 19200 << 19200 << 4800;
+    QTest::newRow("--baud wins over the remembered") << "38400" << 57600 << 57600 << 38400;
+#ifdef Q_OS_LINUX
+    QTest::newRow("typed speed of its own") << "31250" << 0 << 31250 << 31250;
+#endif
+#ifndef Q_OS_WIN
+    // The port opens; Qt's serial layer refuses the speed itself (Wine takes 0 as it is).
+    QTest::newRow("refused") << "" << -1 << 0 << 4800;
+#endif
+}
+
+void tst_MainWindow::speedIsChosenRememberedOrRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, given);
+    QFETCH(int, opened);
+    QFETCH(int, afterRestart);
+    if (!typed.isEmpty())
+        choosePort(m_portPath, Qt::Key_Return, typed);
+    if (given != 0)
+        recreateWindow(m_portPath, qMax(given, 0));
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    auto port = child<QSerialPort>("MSComm1");
+    if (opened == 0) {
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(m_portPath) &&
+                     m_messages.first().contains(u"the speed 0 baud"),
+                 qPrintable(m_messages.first()));
+        QVERIFY(!port->isOpen());
+    } else {
+        QCOMPARE(m_messages, QStringList());
+        const LineSettings line = m_pty->settings();
+        QCOMPARE(line.speed, opened);
+        QVERIFY(line.dataBits == 8 && !line.parity && !line.twoStopBits);
+        trigger("mnuSendString");
+        QCOMPARE(m_pty->receive(example.size()), example);
+    }
+    recreateWindow(m_portPath);
+    trigger("mnuOpenPort");
+    QCOMPARE(m_pty->settings().speed, afterRestart);
+}
+
+void tst_MainWindow::newSpeedOnTheOpenPortWaitsForWhatWasSent()
+{
+    type(QString(2000, u'z'), "1", "2");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    trigger("mnuSendString");
+    choosePort(m_portPath, Qt::Key_Return, "115200");
+    // The same port stays open; its new speed comes once the sentence has gone at the old.
+    auto port = child<QSerialPort>("MSComm1");
+    QVERIFY(port->isOpen());
+    trigger("mnuSendString");
+    const QByteArray sentence = generated().toLatin1();
+    QCOMPARE(m_pty->receive(2 * sentence.size()), sentence + sentence);
+    QTRY_COMPARE(m_pty->settings().speed, 115200);
+    QVERIFY(port->isOpen());
+    QCOMPARE(m_messages, QStringList());
+}
+
+void tst_MainWindow::networkAddressTakesTheSameBytes_data()
+{
+    QTest::addColumn<bool>("udp");
+    QTest::addColumn<bool>("chosenInTheWindow");
+    // What the far end does: 0 takes every byte, 1 is not there, 2 stops reading, 3 never
+    // answers.
+    QTest::addColumn<int>("server");
+    QTest::newRow("tcp, --port") << false << false << 0;
+    QTest::newRow("tcp, chosen") << false << true << 0;
+    QTest::newRow("udp, --port") << true << false << 0;
+    QTest::newRow("udp, chosen") << true << true << 0;
+    QTest::newRow("tcp, refused") << false << false << 1;
+    QTest::newRow("tcp, stops reading, quit given up") << false << false << 2;
+    QTest::newRow("tcp, no answer, connecting cancelled") << false << false << 3;
+}
+
+void tst_MainWindow::networkAddressTakesTheSameBytes()
+{
+    QFETCH(bool, udp);
+    QFETCH(bool, chosenInTheWindow);
+    QFETCH(int, server);
+    QTcpServer tcp;
+    QUdpSocket datagrams;
+    // A server that takes one connection and has room for one more waiting: the system drops
+    // a third one's requests, so that connection is never made.
+    tcp.setListenBacklogSize(0);
+    tcp.setMaxPendingConnections(1);
+    QVERIFY(udp ? datagrams.bind(QHostAddress::LocalHost, 0)
+                : tcp.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket taken;
+    QTcpSocket waiting;
+    if (server == 3) {
+        taken.connectToHost(QHostAddress::LocalHost, tcp.serverPort());
+        QVERIFY(taken.waitForConnected(5000));
+        QTRY_VERIFY(tcp.hasPendingConnections());
+        waiting.connectToHost(QHostAddress::LocalHost, tcp.serverPort());
+        QVERIFY(waiting.waitForConnected(5000));
+    }
+    const quint16 port = udp ? datagrams.localPort() : tcp.serverPort();
+    if (server == 1)
+        tcp.close();
+    const QString hostAndPort = QStringLiteral("127.0.0.1:%1").arg(port);
+    const QString address = (udp ? u"udp://"_qs : u"tcp://"_qs) + hostAndPort;
+    if (chosenInTheWindow)
+        choosePort(address);
+    else
+        recreateWindow(address);
+    type("home", "3351.123", "08412.345");
+    trigger("mnuMakeString");
+    trigger("mnuOpenPort");
+    auto link = m_window->findChild<GpsLink *>();
+    if (server == 3) {
+        QProgressDialog *connecting = nullptr;
+        QTRY_VERIFY((connecting = m_window->findChild<QProgressDialog *>(u"frmConnecting"_qs)) &&
+                    connecting->isVisible());
+        QCOMPARE(connecting->labelText(), u"Connecting to %1..."_qs.arg(hostAndPort));
+        QVERIFY(link->isConnecting() && !link->isOpen());
+        QTest::keyClick(connecting, Qt::Key_Escape);
+        QTRY_VERIFY(!m_window->findChild<QProgressDialog *>(u"frmConnecting"_qs));
+        QVERIFY(!link->isConnecting() && !link->isOpen());
+        // Cancelled: nothing to tell, and Open Port may try again.
+        QCOMPARE(m_messages, QStringList());
+        trigger("mnuSendString");
+        QCOMPARE(m_messages, QStringList{u"Port Not Open!"_qs});
+        return;
+    }
+    if (server == 1) {
+        QTRY_COMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(hostAndPort), qPrintable(m_messages.first()));
+        trigger("mnuSendString");
+        QCOMPARE(m_messages.last(), u"Port Not Open!"_qs);
+        return;
+    }
+    QTRY_VERIFY(link->isOpen());
+    trigger("mnuOpenPort");
+    QCOMPARE(m_messages, QStringList{u"Port Already Open!"_qs});
+    m_messages.clear();
+    trigger("mnuSendString");
+    trigger("mnuSendString");
+    if (udp) {
+        QList<QByteArray> received;
+        const QDeadlineTimer deadline(5000);
+        while (received.size() < 2 && !deadline.hasExpired()) {
+            if (datagrams.hasPendingDatagrams())
+                received << datagrams.receiveDatagram().data();
+            else
+                QTest::qWait(10);
+        }
+        QCOMPARE(received, (QList<QByteArray>{example, example}));
+        trigger("mnuQuit");
+        QVERIFY(!m_window->isVisible() || QTest::qWaitFor([&] { return !m_window->isVisible(); }));
+        QCOMPARE(m_messages, QStringList());
+        return;
+    }
+    QTRY_VERIFY(tcp.hasPendingConnections());
+    QTcpSocket *peer = tcp.nextPendingConnection();
+    if (server == 0) {
+        QByteArray received;
+        QTRY_VERIFY((received += peer->readAll(), received.size() >= 2 * example.size()));
+        QCOMPARE(received, example + example);
+        trigger("mnuQuit");
+        QTRY_VERIFY(!m_window->isVisible());
+        QCOMPARE(m_messages, QStringList());
+        return;
+    }
+    // The far end takes a little, then reads no more: Quit waits, shows what is left, and is
+    // given up.
+#ifdef Q_OS_WIN
+    QSKIP("Under Wine the stalled connection does not stay stalled for the second before the "
+          "closing window shows");
+#endif
+    peer->setReadBufferSize(4096);
+    type(QString(32767 - QStringLiteral("$GPWPL,1,N,2,W,*").size(), u'z'), "1", "2");
+    trigger("mnuMakeString");
+    // Until the system takes no more, and the rest waits in the program.
+    for (int i = 0; i < 1024; ++i) {
+        trigger("mnuSendString");
+        QTest::qWait(5);
+        const qint64 left = link->bytesToSend();
+        if (left > 0 && (QTest::qWait(300), link->bytesToSend() == left))
+            break;
+    }
+    QVERIFY(link->bytesToSend() > 0);
+    trigger("mnuQuit");
+    auto progress = m_window->findChild<QDialog *>(u"frmClosingPort"_qs);
+    QTRY_VERIFY(progress->isVisible());
+    const QString shown = progress->findChild<QLabel *>()->text();
+    QVERIFY2(shown.contains(hostAndPort), qPrintable(shown));
+    const qint64 left = link->bytesToSend();
+    QVERIFY(left > 0);
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QTRY_VERIFY(!m_window->isVisible());
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(hostAndPort) &&
+                 m_messages.first().contains(QString::number(left)),
+             qPrintable(m_messages.first()));
+}
+
 void tst_MainWindow::choosePortRefusesWhatTheSystemCannotTake_data()
 {
     QTest::addColumn<QString>("typed");
@@ -1368,7 +1605,8 @@ void tst_MainWindow::settingsFaultsAreToldOnceAndNeverHang()
     }
     if (fault == u"read-only" && !mountScratch(folder, "size=64k", MS_RDONLY)) {
         if (::geteuid() == 0)
-            QSKIP("Needs a read-only file system: root may write to any folder, and may not mount");
+            QSKIP("Needs a read-only file system: root may write to any folder, and may not "
+                  "mount");
         QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
         systemError = EACCES;
     }
@@ -1860,6 +2098,11 @@ void tst_MainWindow::commandLineChoosesThePort()
     QVERIFY(parseCommandLine({"pindrel", "-geometry", "600x200+30+40", "-title", "--port", "-name",
                               "gps", "--platform", "xcb", "-style=fusion", "-sync"})
                 .portName.isEmpty());
+    QVERIFY(parseCommandLine({"pindrel", "--port", "tcp://[fd00::1]:10110"}).portName ==
+            QStringLiteral("tcp://[fd00::1]:10110"));
+    QCOMPARE(parseCommandLine({"pindrel", "--baud", "9600"}).baudRate, 9600);
+    QCOMPARE(parseCommandLine({"pindrel", "--baud=31250"}).baudRate, 31250);
+    QVERIFY(!parseCommandLine({"pindrel"}).baudRate);
     QVERIFY(parseCommandLine({"pindrel", "--documents"}).inDocuments);
     QVERIFY(!parseCommandLine({"pindrel"}).inDocuments);
     QCOMPARE(parseCommandLine({"pindrel", "--port", "COM3", "trip.gpx"}).waypointFile,
@@ -1880,7 +2123,7 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
     QTest::addColumn<int>("status");
     // On standard output for status 0, else on standard error, followed by the usage.
     QTest::addColumn<QString>("text");
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--port NAME";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--baud N";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Pindrel 1.";
     QTest::newRow("unknown option")
         << QStringList{"--bogus"} << ui::usageErrorStatus << "Unknown option 'bogus'.";
@@ -1897,6 +2140,12 @@ void tst_MainWindow::commandLineAnswersWithoutWindowOrLog_data()
         << QStringList{"--port="} << ui::usageErrorStatus << "--port needs a port's name";
     QTest::newRow("port named by spaces")
         << QStringList{"--port", "  "} << ui::usageErrorStatus << "--port needs a port's name";
+    QTest::newRow("baud not a number")
+        << QStringList{"--baud", "fast"} << ui::usageErrorStatus << "'fast' is not one";
+    QTest::newRow("baud of 0") << QStringList{"--baud=0"} << ui::usageErrorStatus
+                               << "'0' is not one";
+    QTest::newRow("baud with a sign")
+        << QStringList{"--baud", "+9600"} << ui::usageErrorStatus << "'+9600' is not one";
 }
 
 void tst_MainWindow::commandLineAnswersWithoutWindowOrLog()

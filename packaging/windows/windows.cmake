@@ -33,6 +33,7 @@ install(FILES
     $<TARGET_FILE:Qt6::Core>
     $<TARGET_FILE:Qt6::Gui>
     $<TARGET_FILE:Qt6::Widgets>
+    $<TARGET_FILE:Qt6::Network>
     $<TARGET_FILE:Qt6::SerialPort>
     ${PINDREL_QT_BIN_DIR}/libstdc++-6.dll
     ${PINDREL_QT_BIN_DIR}/libgcc_s_seh-1.dll

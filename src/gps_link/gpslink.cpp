@@ -1,8 +1,10 @@
 #include "gps_link/gpslink.h"
 
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
+#include <QUdpSocket>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -55,19 +57,34 @@ LineHandle duplicate(LineHandle handle)
 
 qint64 GpsLink::transmitMs(qint64 bytes, qint32 baudRate)
 {
-    return bytes * bitsPerByte * 1000 / baudRate;
+    return bytes * bitsPerByte * 1000 / qMax(baudRate, 1);
+}
+
+qint64 GpsLink::wireMs(qint64 bytes) const
+{
+    const qint32 onLine = m_port->isOpen() ? qMin(m_port->baudRate(), m_baudRate) : m_baudRate;
+    return transmitMs(bytes, onLine);
 }
 
 GpsLink::GpsLink(platform::NativeName portName, QObject *parent, DrainWorker::Step drainStep)
     : QObject(parent), m_portName(std::move(portName)), m_port(new QSerialPort(this)),
-      m_deadlineCheck(new QTimer(this)), m_drainThread(new QThread(this))
+      m_connectTimeout(new QTimer(this)), m_deadlineCheck(new QTimer(this)),
+      m_drainThread(new QThread(this))
 {
     m_deadlineCheck->setInterval(deadlineCheckMs);
     connect(m_deadlineCheck, &QTimer::timeout, this, &GpsLink::pollClosing);
+    m_connectTimeout->setSingleShot(true);
+    m_connectTimeout->setInterval(connectTimeoutMs);
+    connect(m_connectTimeout, &QTimer::timeout, this, [this] {
+        delete std::exchange(m_socket, nullptr);
+        emit openFailed(
+            tr("No connection was made within %1 seconds.").arg(connectTimeoutMs / 1000));
+    });
     m_port->setObjectName(QStringLiteral("MSComm1"));
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        // Timeouts come from our own bounded waits and are not failures of the port.
-        if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
+        // Timeouts come from our own bounded waits and are not failures of the port; a speed
+        // refused on the open port leaves it working.
+        if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError && !m_applyingSpeed)
             fail(m_port->errorString());
     });
     connect(m_port, &QSerialPort::bytesWritten, this, [this](qint64 bytes) {
@@ -113,16 +130,51 @@ QString GpsLink::firstSerialPortName()
 void GpsLink::setPortName(const platform::NativeName &portName)
 {
     Q_ASSERT(!isOpen());
+    if (isConnecting())
+        cancelOpen();
     m_portName = portName;
 }
 
 bool GpsLink::isOpen() const
 {
+    if (m_socket)
+        return m_socket->state() == QAbstractSocket::ConnectedState;
     return m_port->isOpen();
+}
+
+bool GpsLink::isNetwork() const
+{
+    const std::optional<QString> name = m_portName.toText();
+    return name && isNetworkName(*name);
+}
+
+QString GpsLink::hostAndPort() const
+{
+    return shownHostAndPort(shownPortName());
+}
+
+bool GpsLink::isConnecting() const
+{
+    return m_socket && m_socket->state() != QAbstractSocket::ConnectedState;
+}
+
+void GpsLink::setBaudRate(qint32 baudRate)
+{
+    m_baudRate = baudRate;
+    // A closing port closes at the speed it had; a network link has no speed.
+    if (!m_port->isOpen() || m_closing)
+        return;
+    if (baudRate == m_port->baudRate() && !m_speedChangePending)
+        return;
+    m_speedChangePending = true;
+    drainWhenHandedOver();
 }
 
 bool GpsLink::open()
 {
+    m_speedRefused = false;
+    if (isNetwork())
+        return openSocket();
     const ResolvedPort port = resolvePort(m_portName);
     if (port.openName.isEmpty()) {
         m_errorString = port.error;
@@ -130,7 +182,9 @@ bool GpsLink::open()
         return false;
     }
     m_port->setPortName(port.openName);
-    m_port->setBaudRate(m_baudRate);
+    // Opened at the usual speed, then set to the one chosen, so that a speed the system
+    // refuses is told as such, not as a port that would not open.
+    m_port->setBaudRate(defaultBaudRate);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setStopBits(QSerialPort::OneStop);
@@ -138,19 +192,102 @@ bool GpsLink::open()
     m_port->setReadBufferSize(unreadInputBytes);
 #endif
     m_unconfirmed = 0;
-    if (m_port->open(openMode))
+    m_speedChangePending = false;
+    m_heldBack.clear();
+    if (!m_port->open(openMode)) {
+        m_errorString = m_port->errorString();
+        const bool refused = m_port->error() == QSerialPort::PermissionError;
+        m_openProblem = refused ? refusalProblem(port.location) : PortProblem::WrongPort;
+        m_openGroup = refused ? portGroup(port.location) : PortGroup();
+        return false;
+    }
+    if (m_baudRate == defaultBaudRate)
+        return true;
+    m_applyingSpeed = true;
+    const bool taken = m_port->setBaudRate(m_baudRate);
+    m_applyingSpeed = false;
+    if (taken)
         return true;
     m_errorString = m_port->errorString();
-    const bool refused = m_port->error() == QSerialPort::PermissionError;
-    m_openProblem = refused ? refusalProblem(port.location) : PortProblem::WrongPort;
-    m_openGroup = refused ? portGroup(port.location) : PortGroup();
+    m_speedRefused = true;
+    m_openProblem = PortProblem::WrongPort;
+    m_openGroup = PortGroup();
+    m_port->close();
     return false;
+}
+
+bool GpsLink::openSocket()
+{
+    const std::optional<NetworkAddress> address =
+        parseNetworkAddress(*m_portName.toText(), &m_errorString);
+    m_openProblem = PortProblem::WrongPort;
+    m_openGroup = PortGroup();
+    if (!address)
+        return false;
+    // A UDP socket connected to its address sends each write as one datagram there; its
+    // connection is the host name's lookup, so a name that does not resolve is told at Open.
+    if (address->protocol == NetworkAddress::Protocol::Tcp)
+        m_socket = new QTcpSocket(this);
+    else
+        m_socket = new QUdpSocket(this);
+    connect(m_socket, &QAbstractSocket::connected, this, [this] {
+        m_connectTimeout->stop();
+        emit opened();
+    });
+    connect(m_socket, &QAbstractSocket::errorOccurred, this, &GpsLink::socketFailed);
+    // A multiplexer may send its own sentences back: taken in and thrown away, never left to
+    // fill the memory.
+    connect(m_socket, &QIODevice::readyRead, this, [this] { m_socket->readAll(); });
+    m_connectTimeout->start();
+    // A connection may be refused before connectToHost() returns, as on Windows: that is a
+    // failed open like any other.
+    m_inOpen = true;
+    m_socket->connectToHost(address->host, address->port);
+    m_inOpen = false;
+    return m_socket != nullptr;
+}
+
+void GpsLink::cancelOpen()
+{
+    if (!isConnecting())
+        return;
+    m_connectTimeout->stop();
+    delete std::exchange(m_socket, nullptr);
+    emit openFailed({});
+}
+
+void GpsLink::socketFailed()
+{
+    const QString reason = m_socket->errorString();
+    if (isConnecting()) {
+        m_connectTimeout->stop();
+        // Deleted later: this runs inside the socket's own signal.
+        std::exchange(m_socket, nullptr)->deleteLater();
+        if (m_inOpen)
+            m_errorString = reason;
+        else
+            emit openFailed(reason);
+        return;
+    }
+    fail(reason);
 }
 
 void GpsLink::send(const QByteArray &bytes)
 {
-    if (bytes.isEmpty() || !m_port->isOpen())
+    if (bytes.isEmpty() || !isOpen())
         return;
+    if (m_socket) {
+        if (m_socket->write(bytes) != bytes.size())
+            socketFailed();
+        else if (m_closing)
+            m_closeDeadline =
+                qMax(m_closeDeadline, QDeadlineTimer(wireMs(bytesToSend()) + drainMarginMs));
+        return;
+    }
+    if (m_speedChangePending) {
+        m_heldBack += bytes;
+        return;
+    }
     m_unconfirmed += bytes.size();
     if (m_port->write(bytes) != bytes.size()) {
         fail(m_port->errorString());
@@ -165,32 +302,52 @@ void GpsLink::send(const QByteArray &bytes)
 
 qint64 GpsLink::bytesToSend() const
 {
+    if (m_socket)
+        return m_socket->bytesToWrite();
     if (!m_port->isOpen())
         return 0;
     // Not QSerialPort::bytesToWrite(): on Windows it adds the chunk it last handed to the
     // system, which after a failure and a reopen is long gone.
-    return m_unconfirmed + qMax<qint64>(systemQueuedBytes(), 0);
+    return m_unconfirmed + qMax<qint64>(systemQueuedBytes(), 0) + m_heldBack.size();
 }
 
 void GpsLink::closeWhenSent()
 {
     if (m_closing)
         return;
-    if (!m_port->isOpen()) {
+    cancelOpen();
+    if (!isOpen()) {
         emit closed(0, {});
         return;
     }
     m_closing = true;
     m_closeDeadline.setRemainingTime(wireMs(bytesToSend()) + drainMarginMs);
     m_deadlineCheck->start();
-    drainWhenHandedOver();
+    if (m_socket)
+        pollClosing();
+    else
+        drainWhenHandedOver();
 }
 
 void GpsLink::drainWhenHandedOver()
 {
     // The system drains only what it holds: every write must have reached it first.
-    if (m_closing && m_drainWaited == 0 && m_unconfirmed == 0)
+    if ((m_closing || m_speedChangePending) && m_drainWaited == 0 && m_unconfirmed == 0)
         startDrain();
+}
+
+void GpsLink::applyBaudRate()
+{
+    m_speedChangePending = false;
+    m_applyingSpeed = true;
+    const bool taken = m_port->setBaudRate(m_baudRate);
+    m_applyingSpeed = false;
+    if (!taken) {
+        const qint32 refused = std::exchange(m_baudRate, m_port->baudRate());
+        emit speedRefused(refused, m_port->errorString());
+    }
+    const QByteArray held = std::exchange(m_heldBack, {});
+    send(held);
 }
 
 void GpsLink::startDrain()
@@ -219,7 +376,11 @@ void GpsLink::drained(quint64 drainId, const QString &failure)
     } else if (m_handedOverWhileDraining) {
         // Sent while the drain ran: those bytes may have reached the system after it ended.
         drainWhenHandedOver();
-    } else if (m_unconfirmed == 0) {
+    } else if (m_speedChangePending && m_unconfirmed == 0) {
+        // Between sentences: a closing link drains again what was held back for the new speed.
+        applyBaudRate();
+        drainWhenHandedOver();
+    } else if (m_closing && m_unconfirmed == 0) {
         // close() puts back the port's old settings at once: only now has the last byte gone.
         m_port->close();
         finishClosing(0, {});
@@ -230,9 +391,18 @@ void GpsLink::giveUp()
 {
     if (!m_closing)
         return;
+    if (m_socket) {
+        const qint64 unsent = m_socket->bytesToWrite();
+        m_socket->abort();
+        delete std::exchange(m_socket, nullptr);
+        finishClosing(unsent, {});
+        return;
+    }
     // Read before the purge, which empties the system's queue.
     const qint64 queued = systemQueuedBytes();
-    const qint64 unsent = queued < 0 ? unknownCount : m_unconfirmed + queued;
+    const qint64 unsent =
+        queued < 0 ? unknownCount : m_unconfirmed + queued + std::exchange(m_heldBack, {}).size();
+    m_speedChangePending = false;
     // clear() is tcflush(TCOFLUSH) here and PurgeComm(PURGE_TXABORT | PURGE_TXCLEAR) on
     // Windows, and empties Qt's own buffer: the drain returns, and close(), which puts back
     // the old settings at once, garbles nothing that the line still held.
@@ -246,8 +416,14 @@ void GpsLink::giveUp()
 
 void GpsLink::pollClosing()
 {
-    if (m_closeDeadline.hasExpired())
+    if (m_socket && m_socket->bytesToWrite() == 0) {
+        // Every byte is the system's now, which sends it after the close as before it.
+        m_socket->disconnectFromHost();
+        delete std::exchange(m_socket, nullptr);
+        finishClosing(0, {});
+    } else if (m_closeDeadline.hasExpired()) {
         giveUp();
+    }
 }
 
 void GpsLink::finishClosing(qint64 unsent, const QString &failure)
@@ -262,16 +438,25 @@ void GpsLink::fail(const QString &reason)
 {
     // Closing at once stops the storm of errors that a dead port raises on every pass of the
     // event loop; a port that is already closed has been reported.
-    if (!m_port->isOpen())
+    if (!m_socket && !m_port->isOpen())
         return;
     m_errorString = reason;
-    const qint64 queued = systemQueuedBytes();
-    const qint64 unsent = queued < 0 ? unknownCount : m_unconfirmed + queued;
-    m_port->close();
+    qint64 unsent = 0;
+    if (m_socket) {
+        unsent = m_socket->bytesToWrite();
+        m_socket->abort();
+        std::exchange(m_socket, nullptr)->deleteLater();
+    } else {
+        const qint64 queued = systemQueuedBytes();
+        unsent = queued < 0 ? unknownCount : m_unconfirmed + queued + m_heldBack.size();
+        m_port->close();
+    }
+    m_speedChangePending = false;
+    m_heldBack.clear();
     if (m_closing)
         finishClosing(unsent, reason);
     else
-        emit failed(reason);
+        emit failed(reason, unsent);
 }
 
 qint64 GpsLink::systemQueuedBytes() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gps_link/drainworker.h"
+#include "gps_link/networkaddress.h"
 #include "gps_link/portaccess.h"
 #include "platform/nativename.h"
 
@@ -8,12 +9,15 @@
 #include <QObject>
 #include <QString>
 
+class QAbstractSocket;
 class QSerialPort;
 class QThread;
 class QTimer;
 
-// The one serial link to the receiver: 4800 baud, 8 data bits, no parity, 1 stop bit, written
-// to and never read. Whether it is open is the port's own state; nothing keeps a copy.
+// The one link to the receiver: a serial port at 4800 baud (or the speed chosen), 8 data bits,
+// no parity, 1 stop bit; or a TCP or UDP address (tcp://HOST:PORT, udp://HOST:PORT) that takes
+// the same bytes. Written to and never read. Whether it is open is the port's or the socket's
+// own state; nothing keeps a copy.
 class GpsLink : public QObject
 {
     Q_OBJECT
@@ -24,6 +28,8 @@ public:
     static constexpr qint32 defaultBaudRate = 4800;
     // A count of bytes that cannot be known.
     static constexpr qint64 unknownCount = -1;
+    // How long a TCP connection may take to be made before Open gives up.
+    static constexpr int connectTimeoutMs = 10000;
 
     // How long the bytes take on the line at the speed, 8N1.
     static qint64 transmitMs(qint64 bytes, qint32 baudRate = defaultBaudRate);
@@ -39,17 +45,34 @@ public:
 
     platform::NativeName portName() const { return m_portName; }
     // The port's name as messages show it: readable, in the system's separators.
-    QString shownPortName() const { return platform::displayName(m_portName); }
-    // Takes effect at the next open(); the port must be closed.
+    QString shownPortName() const { return ::shownPortName(m_portName); }
+    // Takes effect at the next open(); the port must be closed. A connection being made is
+    // given up.
     void setPortName(const platform::NativeName &portName);
     bool isOpen() const;
-    qint32 baudRate() const { return m_baudRate; }
-    // How long the bytes take on this link's line.
-    qint64 wireMs(qint64 bytes) const { return transmitMs(bytes, m_baudRate); }
+    // How long the bytes take on this link's line; while a new speed waits, at the slower.
+    qint64 wireMs(qint64 bytes) const;
 
-    // Opens the port with the fixed settings. On failure the port stays closed and
-    // errorString() says why.
+    // A network address rather than a serial port: the name begins with tcp:// or udp://.
+    bool isNetwork() const;
+    // The address of a network link; empty for a serial port or a malformed address.
+    QString hostAndPort() const;
+
+    qint32 baudRate() const { return m_baudRate; }
+    // Closed, it takes effect at the next open(). On an open serial port it takes effect
+    // between sentences: what was sent before goes out at the old speed, what is sent after
+    // waits until then. A speed the port refuses there is told by speedRefused(), and the port
+    // stays at its old speed.
+    void setBaudRate(qint32 baudRate);
+
+    // Opens the port at the speed set, 8N1. On failure the port stays closed and errorString()
+    // says why; after a refused speed speedWasRefused() is true. A network address is opened
+    // without waiting: isConnecting() then says so, and opened() or openFailed() follows.
     bool open();
+    bool isConnecting() const;
+    // Stops a connection being made; openFailed() follows, with no reason.
+    void cancelOpen();
+    bool speedWasRefused() const { return m_speedRefused; }
 
     // Queues the bytes in one piece; they leave while the event loop runs. A failure, now or
     // later, closes the port and is told through failed(). Bytes sent while the link is
@@ -76,10 +99,16 @@ public:
     PortGroup openGroup() const { return m_openGroup; }
 
 signals:
+    // A network link has been opened, or could not be: `reason` is empty when it was cancelled.
+    void opened();
+    void openFailed(const QString &reason);
+    // The open serial port would not take the speed; it goes on at its old one.
+    void speedRefused(qint32 baudRate, const QString &reason);
     // The port failed while open, for example because the receiver went away, and has been
-    // closed. Connect with a queued connection before showing anything modal. A failure
-    // while closing is told through closed() instead.
-    void failed(const QString &reason);
+    // closed; `unsent` bytes had not gone out (unknownCount: some, but how many the system
+    // would not say). Connect with a queued connection before showing anything modal. A
+    // failure while closing is told through closed() instead.
+    void failed(const QString &reason, qint64 unsent);
     // The port has been closed; `unsent` bytes (unknownCount: some, but how many the system
     // would not say) had not gone out and were thrown away. A `failure` that is not empty is
     // why the port stopped working while it was closing.
@@ -89,6 +118,9 @@ signals:
     void drainRequested(DrainWorker::Line line, quint64 id);
 
 private:
+    bool openSocket();
+    void socketFailed();
+    void applyBaudRate();
     void fail(const QString &reason);
     qint64 systemQueuedBytes() const;
     void drainWhenHandedOver();
@@ -100,6 +132,16 @@ private:
     platform::NativeName m_portName;
     qint32 m_baudRate = defaultBaudRate;
     QSerialPort *m_port;
+    // The network link, while one is open or being opened.
+    QAbstractSocket *m_socket = nullptr;
+    QTimer *m_connectTimeout;
+    bool m_speedRefused = false;
+    // Inside open(), where a failure to connect is its result rather than a signal.
+    bool m_inOpen = false;
+    // A new speed waits for what was sent before it to drain; what is sent meanwhile waits too.
+    bool m_speedChangePending = false;
+    bool m_applyingSpeed = false;
+    QByteArray m_heldBack;
     QTimer *m_deadlineCheck;
     QThread *m_drainThread;
     bool m_closing = false;

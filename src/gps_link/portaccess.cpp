@@ -144,6 +144,44 @@ QStringList presentSerialPorts()
     QStringList ports;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         ports << serialPortName(info);
-    ports.sort();
+    std::sort(ports.begin(), ports.end(), portNameLess);
     return ports;
+}
+
+bool portNameLess(const QString &a, const QString &b)
+{
+    // Runs of digits compare by their value, everything else character by character: QCollator's
+    // numeric mode would do the same only where Qt was built with ICU, or on Windows.
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            const qsizetype aStart = i;
+            const qsizetype bStart = j;
+            while (i < a.size() && a.at(i).isDigit())
+                ++i;
+            while (j < b.size() && b.at(j).isDigit())
+                ++j;
+            // Leading zeros do not count towards the value.
+            QStringView aDigits = QStringView(a).sliced(aStart, i - aStart);
+            QStringView bDigits = QStringView(b).sliced(bStart, j - bStart);
+            while (aDigits.size() > 1 && aDigits.front() == u'0')
+                aDigits = aDigits.sliced(1);
+            while (bDigits.size() > 1 && bDigits.front() == u'0')
+                bDigits = bDigits.sliced(1);
+            if (aDigits.size() != bDigits.size())
+                return aDigits.size() < bDigits.size();
+            if (const int order = aDigits.compare(bDigits); order != 0)
+                return order < 0;
+            continue;
+        }
+        if (a.at(i) != b.at(j))
+            return a.at(i) < b.at(j);
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j)
+        return a.size() - i < b.size() - j;
+    // Equal but for leading zeros: the plain order keeps the sort strict and stable.
+    return a < b;
 }

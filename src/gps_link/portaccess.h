@@ -56,5 +56,8 @@ PortGroup portGroup(const QString &location);
 QString serialPortName(const QSerialPortInfo &info);
 
 // The serial ports the system lists, as they would be given to --port: device paths, or names
-// such as COM3 on Windows.
+// such as COM3 on Windows; in natural order, COM2 before COM10.
 QStringList presentSerialPorts();
+
+// The order in which people count port names: COM2 before COM10, ttyUSB2 before ttyUSB10.
+bool portNameLess(const QString &a, const QString &b);

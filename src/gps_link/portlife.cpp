@@ -5,9 +5,14 @@
 PortLife::PortLife(platform::NativeName portName, QObject *parent, DrainWorker::Step drainStep)
     : QObject(parent), m_link(new GpsLink(std::move(portName), this, std::move(drainStep)))
 {
-    connect(m_link, &GpsLink::failed, this, [this](const QString &reason) {
+    connect(m_link, &GpsLink::failed, this, [this](const QString &reason, qint64 unsent) {
         setState(State::Closed);
-        emit failed(shownPortName(), reason);
+        emit failed(shownPortName(), reason, unsent);
+    });
+    connect(m_link, &GpsLink::opened, this, &PortLife::opened);
+    connect(m_link, &GpsLink::openFailed, this, &PortLife::connectionFailed);
+    connect(m_link, &GpsLink::speedRefused, this, [this](qint32 baudRate, const QString &reason) {
+        emit speedRefused(shownPortName(), baudRate, reason);
     });
     connect(m_link, &GpsLink::closed, this, &PortLife::linkClosed);
 }
@@ -27,6 +32,59 @@ platform::NativeName PortLife::portName() const
 platform::NativeName PortLife::chosenPortName() const
 {
     return m_next.value_or(m_link->portName());
+}
+
+bool PortLife::isNetwork() const
+{
+    return m_link->isNetwork();
+}
+
+QString PortLife::hostAndPort() const
+{
+    return m_link->hostAndPort();
+}
+
+bool PortLife::isConnecting() const
+{
+    return m_link->isConnecting();
+}
+
+void PortLife::cancelOpen()
+{
+    m_link->cancelOpen();
+}
+
+qint32 PortLife::baudRate() const
+{
+    return m_link->baudRate();
+}
+
+void PortLife::setBaudRate(qint32 baudRate)
+{
+    m_link->setBaudRate(baudRate);
+}
+
+bool PortLife::speedWasRefused() const
+{
+    return m_link->speedWasRefused();
+}
+
+void PortLife::connectionFailed(const QString &reason)
+{
+    // A close or a move that stopped the connection goes on by itself.
+    if (m_state != State::Open)
+        return;
+    setState(State::Closed);
+    if (reason.isEmpty())
+        return;
+    // From the event loop: this runs inside the socket's own signal, which a message box shown
+    // from it would hold.
+    QMetaObject::invokeMethod(
+        this,
+        [this, name = shownPortName(), reason] {
+            emit openFailed(name, reason, PortProblem::WrongPort, PortGroup());
+        },
+        Qt::QueuedConnection);
 }
 
 qint64 PortLife::bytesToSend() const
@@ -49,6 +107,8 @@ bool PortLife::open()
         return false;
     }
     setState(State::Open);
+    if (m_link->isConnecting())
+        emit connecting();
     return true;
 }
 

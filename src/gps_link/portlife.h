@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gps_link/drainworker.h"
+#include "gps_link/networkaddress.h"
 #include "gps_link/portaccess.h"
 #include "platform/nativename.h"
 
@@ -34,7 +35,8 @@ public:
     };
     Q_ENUM(State)
 
-    // The port to use, in the system's own form: a serial port's name or path. `drainStep`
+    // The port to use, in the system's own form: a serial port's name or path, or a network
+    // address (tcp://HOST:PORT, udp://HOST:PORT). `drainStep`
     // stands in for the system's drain, in tests.
     explicit PortLife(platform::NativeName portName, QObject *parent = nullptr,
                       DrainWorker::Step drainStep = {});
@@ -45,9 +47,23 @@ public:
     bool isOpen() const;
     // The port open now, or closed and to be opened next.
     platform::NativeName portName() const;
-    QString shownPortName() const { return platform::displayName(portName()); }
+    QString shownPortName() const { return ::shownPortName(portName()); }
     // The port the link will be on once a move has ended: the one chosen last.
     platform::NativeName chosenPortName() const;
+
+    // The port is a network address; its HOST:PORT as messages show it.
+    bool isNetwork() const;
+    QString hostAndPort() const;
+    // A network link is being made: not open yet, and Cancel may stop it.
+    bool isConnecting() const;
+    void cancelOpen();
+
+    // The serial port's speed. On the open port it takes effect between sentences; on a port
+    // still to open, when it opens.
+    qint32 baudRate() const;
+    void setBaudRate(qint32 baudRate);
+    // After openFailed(): the port opened, but would not take the speed.
+    bool speedWasRefused() const;
 
     // What is still to go out, and how long the line takes for that many bytes.
     qint64 bytesToSend() const;
@@ -72,11 +88,18 @@ signals:
     void stateChanged(PortLife::State state);
     // Each names the port it tells of as messages show it (shownPortName() at that moment).
     // Open Port could not open the port: the system's reason, and what the user can do. Emitted
-    // from within open(), or from the event loop when the port opens at the end of a move.
+    // from within open(), or from the event loop when the port opens at the end of a move or a
+    // network link's connection fails (a connection cancelled is not told).
     void openFailed(const QString &portName, const QString &reason, PortProblem problem,
                     const PortGroup &group);
-    // The port stopped working while open and has been closed.
-    void failed(const QString &portName, const QString &reason);
+    // A network link has begun to connect, and then has connected.
+    void connecting();
+    void opened();
+    // The open port would not take a new speed, and goes on at its old one.
+    void speedRefused(const QString &portName, qint32 baudRate, const QString &reason);
+    // The port stopped working while open and has been closed; `unsent` bytes had not gone out
+    // (GpsLink::unknownCount: some, but how many the system would not say).
+    void failed(const QString &portName, const QString &reason, qint64 unsent);
     // A close has begun that waits for bytes still going out.
     void closing();
     // The port has closed. `unsent` bytes did not go out (GpsLink::unknownCount: some did not,
@@ -89,6 +112,7 @@ signals:
 private:
     void setState(State state);
     void linkClosed(qint64 unsent, const QString &failure);
+    void connectionFailed(const QString &reason);
     void openNext();
 
     GpsLink *m_link;

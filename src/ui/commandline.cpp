@@ -31,7 +31,7 @@ class CommandLineWords
 QString usage()
 {
     return CommandLineWords::tr(
-               "Usage: pindrel [--port NAME] [--documents] [FILE]\n"
+               "Usage: pindrel [--port NAME] [--baud N] [--documents] [FILE]\n"
                "\n"
                "Pindrel puts waypoints into a GPS receiver. It builds an NMEA 0183 waypoint\n"
                "sentence from a name, a latitude and a longitude, sends it to the receiver over\n"
@@ -43,7 +43,10 @@ QString usage()
                "Options:\n"
                "  --port NAME    The receiver's serial port, such as /dev/ttyUSB0 or COM3, for\n"
                "                 this run (default: the port last chosen in the window, else\n"
-               "                 %1).\n"
+               "                 %1); or a network address, tcp://HOST:PORT or\n"
+               "                 udp://HOST:PORT (PORT is 10110 if left out).\n"
+               "  --baud N       The serial port's speed for this run, such as 9600 (default:\n"
+               "                 the speed last chosen in the window, else 4800).\n"
                "  --documents    Work in your Documents folder, wherever it is: the log file\n"
                "                 goes there.\n"
                "  -h, --help     Show this help and end.\n"
@@ -123,6 +126,7 @@ CommandLine tell(const QString &text, int exitStatus)
             .portName = {},
             .text = text,
             .exitStatus = exitStatus,
+            .baudRate = {},
             .inDocuments = false,
             .waypointFile = {}};
 }
@@ -138,7 +142,8 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
         QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption documents(QStringLiteral("documents"));
-    parser.addOptions({port, help, version, documents});
+    const QCommandLineOption baud(QStringLiteral("baud"), QString(), QStringLiteral("N"));
+    parser.addOptions({port, help, version, documents, baud});
     // Read as long options, so that -port is one name rather than four letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
@@ -164,10 +169,30 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
         parser.isSet(port) ? portName(parser.value(port)) : platform::NativeName();
     if (parser.isSet(port) && chosen.isEmpty())
         return tell(needsName, usageErrorStatus);
+    std::optional<qint32> baudRate;
+    if (parser.isSet(baud)) {
+        const QString value = parser.value(baud);
+        bool number = false;
+        const int speed = value.toInt(&number);
+        // Digits only: toInt() would also take a sign or spaces.
+        const bool digits =
+            !value.isEmpty() &&
+            std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (!number || !digits || speed <= 0) {
+            return tell(CommandLineWords::tr(
+                            "The option --baud needs a speed in baud, a whole number such as "
+                            "9600; '%1' is not one.\n\n")
+                                .arg(value) +
+                            usage(),
+                        usageErrorStatus);
+        }
+        baudRate = speed;
+    }
     return {.run = true,
             .portName = chosen,
             .text = {},
             .exitStatus = 0,
+            .baudRate = baudRate,
             .inDocuments = parser.isSet(documents),
             .waypointFile = parser.positionalArguments().value(0)};
 }

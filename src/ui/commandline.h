@@ -4,6 +4,9 @@
 
 #include <QList>
 #include <QString>
+#include <QtGlobal>
+
+#include <optional>
 
 namespace ui {
 
@@ -16,6 +19,8 @@ struct CommandLine
     // When not running: the help, the version, or what was wrong followed by the usage.
     QString text;
     int exitStatus = 0;
+    // The serial port's speed in baud for this run, when --baud gives one.
+    std::optional<qint32> baudRate;
     // Work in the user's Documents folder, wherever it is, rather than where Pindrel was started.
     bool inDocuments = false;
     // A file of waypoints to show, ready to send, once the window is up; as given.

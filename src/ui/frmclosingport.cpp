@@ -90,6 +90,12 @@ void frmClosingPort::refresh()
 {
     const qint64 left = m_port->bytesToSend();
     m_pending = qMax(m_pending, left);
-    m_text->setText(sendingText(m_port->shownPortName(), left, m_port->wireMs(left)));
+    // The network takes bytes as fast as the far end reads them: there is no time to tell.
+    if (m_port->isNetwork()) {
+        m_text->setText(tr("Sending to %1 before closing.\n%n byte(s) left.", nullptr, int(left))
+                            .arg(m_port->hostAndPort()));
+    } else {
+        m_text->setText(sendingText(m_port->shownPortName(), left, m_port->wireMs(left)));
+    }
     m_bar->setValue(int(barSteps - left * barSteps / m_pending));
 }

@@ -1,12 +1,14 @@
 #include "ui/frmgarminwaypoint.h"
 
 #include "gps_link/gpslink.h"
+#include "gps_link/networkaddress.h"
 #include "gps_link/portlife.h"
 #include "platform/eightbit.h"
 #include "platform/nativename.h"
 #include "sentence/waypointsentence.h"
 #include "ui/frmchooseport.h"
 #include "ui/frmclosingport.h"
+#include "ui/frmconnecting.h"
 #include "ui/frmenterposition.h"
 #include "ui/frmwaypointabout.h"
 #include "ui/frmwaypointfile.h"
@@ -113,6 +115,7 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     setObjectName(QStringLiteral("frmGarminWaypoint"));
     setWindowTitle(tr("Garmin Pindrel V 1.0"));
     setWindowIcon(pictures::programIcon());
+    m_port->setBaudRate(m_services.baudRate.value_or(m_choices.baudRate()));
     createControls();
     createMenus();
     connect(&m_choices, &RememberedChoices::problem, this,
@@ -127,14 +130,19 @@ void frmGarminWaypoint::connectPort()
 {
     // Queued: shown once the port has done what led to it (a failing port closed, its errors
     // stopped), from the event loop and never inside the call that asked, in the order told.
+    connect(m_port, &PortLife::failed, this, &frmGarminWaypoint::portFailed, Qt::QueuedConnection);
     connect(
-        m_port, &PortLife::failed, this,
-        [this](const QString &portName, const QString &reason) {
-            m_services.message(this, tr("The serial port %1 stopped working and has been "
-                                        "closed.\n\n%2")
-                                         .arg(portName, reason));
+        m_port, &PortLife::speedRefused, this,
+        [this](const QString &portName, qint32 refused, const QString &reason) {
+            m_services.message(this, tr("The serial port %1 does not take the speed %2 baud, and "
+                                        "goes on at %3 baud.\n\n%4")
+                                         .arg(portName)
+                                         .arg(refused)
+                                         .arg(m_port->baudRate())
+                                         .arg(reason));
         },
         Qt::QueuedConnection);
+    connect(m_port, &PortLife::connecting, this, [this] { new frmConnecting(m_port, this); });
     // Told at once: the port has done all it will by then, and the closed() of a move comes
     // first, from the event loop.
     connect(m_port, &PortLife::openFailed, this, &frmGarminWaypoint::portOpenFailed);
@@ -291,7 +299,8 @@ void frmGarminWaypoint::mnuChoosePort_Click()
 {
     // Window-modal, so there is only ever one, and the window waits for it without a loop of
     // its own.
-    auto choose = new frmChoosePort(platform::displayName(m_port->chosenPortName()), this);
+    auto choose =
+        new frmChoosePort(shownPortName(m_port->chosenPortName()), m_port->baudRate(), this);
     choose->setAttribute(Qt::WA_DeleteOnClose);
     // Queued: the port moves once the dialog has gone, not from inside its key press.
     connect(choose, &frmChoosePort::portChosen, this, &frmGarminWaypoint::usePort,
@@ -299,21 +308,24 @@ void frmGarminWaypoint::mnuChoosePort_Click()
     choose->open();
 }
 
-void frmGarminWaypoint::usePort(const QString &portName)
+void frmGarminWaypoint::usePort(const QString &portName, qint32 baudRate)
 {
     // The port chosen last, taken again as shown, keeps the name the system gave it.
     const platform::NativeName chosen = m_port->chosenPortName();
     const platform::NativeName name =
-        portName == platform::displayName(chosen) ? chosen : platform::NativeName(portName);
+        portName == shownPortName(chosen) ? chosen : platform::NativeName(portName);
     // Settings keep text: a name that no text stands for holds for this run only.
     if (const std::optional<QString> text = name.toText())
         m_choices.setPortName(*text);
+    m_choices.setBaudRate(baudRate);
+    // Chosen first: a port left for another closes at the speed it has.
     m_port->choose(name);
+    m_port->setBaudRate(baudRate);
 }
 
 void frmGarminWaypoint::mnuOpenPort_Click()
 {
-    if (m_port->isOpen()) {
+    if (m_port->isOpen() || m_port->isConnecting()) {
         m_services.message(this, tr("Port Already Open!"));
         return;
     }
@@ -323,6 +335,24 @@ void frmGarminWaypoint::mnuOpenPort_Click()
 void frmGarminWaypoint::portOpenFailed(const QString &portName, const QString &reason,
                                        PortProblem problem, const PortGroup &group)
 {
+    if (const QString host = shownHostAndPort(portName); !host.isEmpty()) {
+        m_services.message(this, tr("Pindrel could not connect to %1.\n\n%2").arg(host, reason));
+        return;
+    }
+    if (isNetworkName(portName)) {
+        m_services.message(
+            this, tr("%1 is not a network address Pindrel can use.\n\n%2").arg(portName, reason));
+        return;
+    }
+    if (m_port->speedWasRefused()) {
+        m_services.message(this, tr("The serial port %1 does not take the speed %2 baud, and "
+                                    "has not been opened.\n\n%3\n\nChoose another speed with "
+                                    "Program → Choose Port.")
+                                     .arg(portName)
+                                     .arg(m_port->baudRate())
+                                     .arg(reason));
+        return;
+    }
     QString text = tr("The serial port %1 could not be opened.\n\n%2").arg(portName, reason);
     const QString advice = ui::portAdvice(portName, problem, group, presentSerialPorts());
     if (!advice.isEmpty())
@@ -511,6 +541,20 @@ void frmGarminWaypoint::portEnded()
         m_about->close();
 }
 
+void frmGarminWaypoint::portFailed(const QString &portName, const QString &reason, qint64 unsent)
+{
+    if (const QString host = shownHostAndPort(portName); !host.isEmpty()) {
+        m_services.message(this, tr("The connection to %1 stopped working and has been closed: "
+                                    "the last %n byte(s) did not go out.\n\n%2",
+                                    nullptr, int(unsent))
+                                     .arg(host, reason));
+        return;
+    }
+    m_services.message(
+        this,
+        tr("The serial port %1 stopped working and has been closed.\n\n%2").arg(portName, reason));
+}
+
 void frmGarminWaypoint::portClosed(const QString &portName, qint64 unsent, const QString &failure)
 {
     // An end asked from outside (a signal, the session's end) has no one left to dismiss a
@@ -521,6 +565,23 @@ void frmGarminWaypoint::portClosed(const QString &portName, qint64 unsent, const
         else
             m_services.message(this, text);
     };
+    // A network link's count is always known.
+    const QString host = shownHostAndPort(portName);
+    if (!host.isEmpty() && !failure.isEmpty()) {
+        tell(tr("The connection to %1 stopped working while Pindrel was "
+                "waiting for it to send, and has been closed: the last %n "
+                "byte(s) did not go out.\n\n%2",
+                nullptr, int(unsent))
+                 .arg(host, failure));
+        return;
+    }
+    if (!host.isEmpty() && unsent > 0) {
+        tell(tr("The connection to %1 was closed before everything had been "
+                "sent: the last %n byte(s) did not go out.",
+                nullptr, int(unsent))
+                 .arg(host));
+        return;
+    }
     if (!failure.isEmpty() && unsent == GpsLink::unknownCount) {
         tell(tr("The serial port %1 stopped working while Pindrel was "
                 "waiting for it to send, and has been closed: the last "

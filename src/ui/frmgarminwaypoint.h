@@ -75,6 +75,7 @@ private:
     void portOpenFailed(const QString &portName, const QString &reason, PortProblem problem,
                         const PortGroup &group);
     void portEnded();
+    void portFailed(const QString &portName, const QString &reason, qint64 unsent);
     // How far the window goes once the port has closed for good: itself (the close box), the log
     // too (Quit), or every window of the program.
     enum class Ending
@@ -84,9 +85,10 @@ private:
         Everything,
     };
     void end(Ending ending);
-    // Moves the link to the port: an open port is closed as Quit closes it, and the new one
-    // opened in its place.
-    void usePort(const QString &portName);
+    // Moves the link to the port at the speed: an open port is closed as Quit closes it, and
+    // the new one opened in its place; the same port open takes the new speed between
+    // sentences.
+    void usePort(const QString &portName, qint32 baudRate);
 
     Services m_services;
     RememberedChoices m_choices;

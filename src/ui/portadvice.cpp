@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -52,6 +54,7 @@ QString portAdvice(const QString &portName, PortProblem problem, const PortGroup
 #endif
     QStringList others = presentPorts;
     others.removeAll(portName);
+    std::sort(others.begin(), others.end(), portNameLess);
     if (others.isEmpty() && presentPorts.isEmpty()) {
         return PortAdvice::tr(
                    "This computer shows no serial port. Plug in the receiver or its USB adapter, "

@@ -15,6 +15,7 @@
 namespace {
 
 const QString portKey = QStringLiteral("port");
+const QString speedKey = QStringLiteral("speed");
 const QString latitudeKey = QStringLiteral("latitudeHemisphere");
 const QString longitudeKey = QStringLiteral("longitudeHemisphere");
 const QString nameLengthKey = QStringLiteral("waypointNameLength");
@@ -150,6 +151,19 @@ QString RememberedChoices::portName() const
 void RememberedChoices::setPortName(const QString &portName)
 {
     write(portKey, portName);
+}
+
+qint32 RememberedChoices::baudRate() const
+{
+    // Anything but a whole number above 0, edited in by hand, counts as no choice.
+    bool number = false;
+    const int stored = value(speedKey).toInt(&number);
+    return number && stored > 0 ? stored : GpsLink::defaultBaudRate;
+}
+
+void RememberedChoices::setBaudRate(qint32 baudRate)
+{
+    write(speedKey, QString::number(baudRate));
 }
 
 QChar RememberedChoices::storedLetter(const QString &key, QChar fallback, QChar other) const

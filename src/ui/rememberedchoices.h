@@ -14,10 +14,11 @@ namespace platform {
 class SettingsStore;
 }
 
-// What the user chose in the window and finds again at the next start: the serial port and the
-// two hemispheres. Read once at the start and each choice written as it is made, so a crash later
-// does not lose it. The reading and writing run on a thread of their own: settings that do not
-// answer never stop the window, and a choice that cannot be kept still holds for this run.
+// What the user chose in the window and finds again at the next start: the serial port with its
+// speed, and the two hemispheres. Read once at the start and each choice written as it is made, so
+// a crash later does not lose it. The reading and writing run on a thread of their own: settings
+// that do not answer never stop the window, and a choice that cannot be kept still holds for this
+// run.
 class RememberedChoices : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,9 @@ public:
     // The port chosen last, or the first serial port when none has been.
     QString portName() const;
     void setPortName(const QString &portName);
+    // The speed chosen with the port, or 4800 baud when none has been.
+    qint32 baudRate() const;
+    void setBaudRate(qint32 baudRate);
 
     // 'N' or 'S'; 'N' until the user chooses.
     QChar latitudeHemisphere() const;

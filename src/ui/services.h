@@ -5,7 +5,10 @@
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
 
+#include <QtGlobal>
+
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -19,6 +22,8 @@ struct Services
     QString settingsFile = {};
     // Given on the command line, for this run only; empty for the port chosen last.
     platform::NativeName portName = {};
+    // The serial port's speed for this run; none for the one chosen last.
+    std::optional<qint32> baudRate = {};
     // Waits for the port's line to drain; empty for the system's own wait.
     DrainWorker::Step drainStep = {};
     // Asks for a file of waypoints to send; empty for the system's file dialog.
