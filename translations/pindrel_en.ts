@@ -2,6 +2,26 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>ReceiverReadingLine</name>
+    <message numerus="yes">
+        <source>And %n more.</source>
+        <translation>
+            <numerusform>And %n more.</numerusform>
+            <numerusform>And %n more.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RememberedChoices</name>
+    <message numerus="yes">
+        <source>It did not answer within %n second(s).</source>
+        <translation>
+            <numerusform>It did not answer within %n second.</numerusform>
+            <numerusform>It did not answer within %n seconds.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>frmClosingPort</name>
     <message numerus="yes">
         <source>Sending to the receiver on %1 before closing.
@@ -21,6 +41,16 @@
 %n byte left, about %2 min %3 s.</numerusform>
             <numerusform>Sending to the receiver on %1 before closing.
 %n bytes left, about %2 min %3 s.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Sending to %1 before closing.
+%n byte(s) left.</source>
+        <translation>
+            <numerusform>Sending to %1 before closing.
+%n byte left.</numerusform>
+            <numerusform>Sending to %1 before closing.
+%n bytes left.</numerusform>
         </translation>
     </message>
 </context>
@@ -51,6 +81,39 @@
         <translation>
             <numerusform>%n waypoint from %1 was not sent.</numerusform>
             <numerusform>%n waypoints from %1 were not sent.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The connection to %1 stopped working and has been closed: the last %n byte(s) did not go out.
+
+%2</source>
+        <translation>
+            <numerusform>The connection to %1 stopped working and has been closed: the last %n byte did not go out.
+
+%2</numerusform>
+            <numerusform>The connection to %1 stopped working and has been closed: the last %n bytes did not go out.
+
+%2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The connection to %1 stopped working while Pindrel was waiting for it to send, and has been closed: the last %n byte(s) did not go out.
+
+%2</source>
+        <translation>
+            <numerusform>The connection to %1 stopped working while Pindrel was waiting for it to send, and has been closed: the last %n byte did not go out.
+
+%2</numerusform>
+            <numerusform>The connection to %1 stopped working while Pindrel was waiting for it to send, and has been closed: the last %n bytes did not go out.
+
+%2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The connection to %1 was closed before everything had been sent: the last %n byte(s) did not go out.</source>
+        <translation>
+            <numerusform>The connection to %1 was closed before everything had been sent: the last %n byte did not go out.</numerusform>
+            <numerusform>The connection to %1 was closed before everything had been sent: the last %n bytes did not go out.</numerusform>
         </translation>
     </message>
 </context>
@@ -123,26 +186,6 @@
         <translation>
             <numerusform>%n waypoint saved to %1.</numerusform>
             <numerusform>%n waypoints saved to %1.</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
-    <name>ReceiverReadingLine</name>
-    <message numerus="yes">
-        <source>And %n more.</source>
-        <translation>
-            <numerusform>And %n more.</numerusform>
-            <numerusform>And %n more.</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
-    <name>RememberedChoices</name>
-    <message numerus="yes">
-        <source>It did not answer within %n second(s).</source>
-        <translation>
-            <numerusform>It did not answer within %n second.</numerusform>
-            <numerusform>It did not answer within %n seconds.</numerusform>
         </translation>
     </message>
 </context>
