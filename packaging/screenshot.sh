@@ -1,13 +1,27 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png, the picture of the main window in the README, from the program
-# itself: starts it on a private X server, types an example waypoint, makes its string and grabs
-# the window. Run it again whenever the window changes.
-#   usage: packaging/screenshot.sh [path/to/pindrel]    (default: build/src/pindrel)
+# Makes the README's pictures from the program itself, on a private X server: docs/screenshot.png,
+# the main window with an example waypoint made into its string; or, with --waypoints,
+# docs/waypoints.png, the list of a small GPX file's waypoints. Run it again whenever the window
+# changes.
+#   usage: packaging/screenshot.sh [--waypoints] [path/to/pindrel]    (default: build/src/pindrel)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scene=main
+if [ "${1:-}" = --waypoints ]; then
+    scene=waypoints
+    shift
+fi
 program=$(realpath -m "${1:-build/src/pindrel}")
-output=$PWD/docs/screenshot.png
+if [ "$scene" = waypoints ]; then
+    output=$PWD/docs/waypoints.png
+    arguments=(lake-loop.gpx)
+    title='Waypoints - lake-loop.gpx'
+else
+    output=$PWD/docs/screenshot.png
+    arguments=()
+    title=Pindrel
+fi
 # Only this script needs these; the build and the tests do not.
 packages=(xvfb xdotool imagemagick fonts-dejavu-core)
 
@@ -40,26 +54,42 @@ start_private_xvfb "$workdir"
 # environment is pinned so that the picture does not depend on who runs the script, nor on the
 # port and hemispheres that its user chose last.
 mkdir "$workdir/run"
+cat >"$workdir/run/lake-loop.gpx" <<'GPX'
+<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" creator="example" xmlns="http://www.topografix.com/GPX/1/1">
+  <wpt lat="47.61715" lon="-122.33122"><name>Trailhead</name></wpt>
+  <wpt lat="47.62120" lon="-122.32705"><name>Trailhouse café</name></wpt>
+  <wpt lat="47.62643" lon="-122.31680"><name>Lake view, north side</name></wpt>
+  <rte><name>Loop</name>
+    <rtept lat="47.63011" lon="-122.30977"><name>Bridge</name></rtept>
+    <rtept lat="47.62789" lon="-122.30210"><name>Bridge</name></rtept>
+    <rtept lat="47.62177" lon="-122.29834"/>
+  </rte>
+</gpx>
+GPX
 (cd "$workdir/run" && exec env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
-    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 XDG_CONFIG_HOME="$workdir/config" "$program") &
+    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 XDG_CONFIG_HOME="$workdir/config" "$program" \
+    "${arguments[@]}") &
 pindrel_pid=$!
 
-window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Pindrel' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | head -n 1)
 if [ -z "$window" ]; then
-    echo "Pindrel's window did not appear" >&2
+    echo "The window \"$title\" did not appear" >&2
     exit 1
 fi
 # There is no window manager to hand out the focus, so give it to the window directly.
 xdotool windowfocus --sync "$window"
-xdotool type --delay 20 'home'
-xdotool key Tab
-xdotool type --delay 20 '3351.123'
-# Past the latitude's hemisphere, which stays N.
-xdotool key Tab Tab
-xdotool type --delay 20 '08412.345'
-xdotool key alt+w
-sleep 0.5
-xdotool key m
+if [ "$scene" = main ]; then
+    xdotool type --delay 20 'home'
+    xdotool key Tab
+    xdotool type --delay 20 '3351.123'
+    # Past the latitude's hemisphere, which stays N.
+    xdotool key Tab Tab
+    xdotool type --delay 20 '08412.345'
+    xdotool key alt+w
+    sleep 0.5
+    xdotool key m
+fi
 sleep 1
 
 mkdir -p "$(dirname "$output")"
