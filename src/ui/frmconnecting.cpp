@@ -29,8 +29,10 @@ frmConnecting::frmConnecting(PortLife *port, QWidget *parent) : QProgressDialog(
     setMinimumDuration(port->isNetwork() ? quietNetworkMs : quietSerialMs);
     setValue(0);
     connect(this, &QProgressDialog::canceled, port, &PortLife::cancelOpen);
-    // The timer that would show it later stops with it.
+    // reset() stops the timer that would show it later, which hiding does not; and a message
+    // box told of the failure runs a loop of its own, in which deleteLater() waits.
     const auto done = [this] {
+        reset();
         hide();
         deleteLater();
     };
