@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
+#include <optional>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
