@@ -415,7 +415,7 @@ void tst_WaypointFile::aSentenceOnItsWayWhenTheLinkFailsIsNotCounted()
     link.backlog = 4800;
     sender.sendNext();
     QCOMPARE(sender.sent(), 2);
-    sender.linkLost();
+    sender.linkLost(link.backlog);
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished[0][1].value<qsizetype>(), 1);
 }

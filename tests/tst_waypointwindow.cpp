@@ -1,3 +1,4 @@
+#include "gps_link/portlife.h"
 #include "offscreen.h"
 #include "pseudoterminal.h"
 #include "ui/frmgarminwaypoint.h"
@@ -60,7 +61,13 @@ private:
             qFatal("no child %s", name);
         return found;
     }
-    void trigger(const char *action) const { child<QAction>(m_window.get(), action)->trigger(); }
+    // Open Port is answered from the port's thread: the trigger waits for the answer.
+    void trigger(const char *action) const
+    {
+        child<QAction>(m_window.get(), action)->trigger();
+        if (qstrcmp(action, "mnuOpenPort") == 0)
+            QTRY_VERIFY(!m_window->findChild<PortLife *>()->isOpening());
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<PseudoTerminal> m_pty;

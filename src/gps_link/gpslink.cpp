@@ -13,6 +13,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#endif
 
 namespace {
 
@@ -22,6 +26,8 @@ constexpr qint64 bitsPerByte = 10;
 constexpr int deadlineCheckMs = 20;
 // How long the link's end waits for its drain's thread, which a purged line lets go at once.
 constexpr unsigned long drainJoinMs = 2000;
+// How often the backlog is read again while the system's queue empties.
+constexpr int publishMs = 50;
 
 // Whatever the receiver sends is never wanted, and on POSIX a port opened for reading spins on
 // read errors after a hang-up. A Windows COM port opened for writing only cannot be configured
@@ -53,6 +59,23 @@ LineHandle duplicate(LineHandle handle)
 #endif
 }
 
+// A pseudo-terminal has no wire: what its far side has not read yet is in that side's hands,
+// as bytes in a receiver's own buffer are, yet a purge would throw it away, and no count of it
+// can be had from this side.
+bool isPseudoTerminal([[maybe_unused]] LineHandle line)
+{
+#ifdef Q_OS_LINUX
+    // Linux numbers its pseudo-terminals' far sides from 136, over eight majors.
+    constexpr unsigned int firstMajor = 136;
+    constexpr unsigned int majors = 8;
+    struct stat status = {};
+    return ::fstat(line, &status) == 0 && S_ISCHR(status.st_mode) &&
+           major(status.st_rdev) - firstMajor < majors;
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 qint64 GpsLink::transmitMs(qint64 bytes, qint32 baudRate)
@@ -69,8 +92,11 @@ qint64 GpsLink::wireMs(qint64 bytes) const
 GpsLink::GpsLink(platform::NativeName portName, QObject *parent, DrainWorker::Step drainStep)
     : QObject(parent), m_portName(std::move(portName)), m_port(new QSerialPort(this)),
       m_connectTimeout(new QTimer(this)), m_deadlineCheck(new QTimer(this)),
-      m_drainThread(new QThread(this))
+      m_drainThread(new QThread(this)), m_publishTimer(new QTimer(this))
 {
+    m_backlog.wireBaudRate = m_baudRate;
+    m_publishTimer->setInterval(publishMs);
+    connect(m_publishTimer, &QTimer::timeout, this, &GpsLink::publish);
     m_deadlineCheck->setInterval(deadlineCheckMs);
     connect(m_deadlineCheck, &QTimer::timeout, this, &GpsLink::pollClosing);
     m_connectTimeout->setSingleShot(true);
@@ -78,7 +104,10 @@ GpsLink::GpsLink(platform::NativeName portName, QObject *parent, DrainWorker::St
     connect(m_connectTimeout, &QTimer::timeout, this, [this] {
         delete std::exchange(m_socket, nullptr);
         emit openFailed(
-            tr("No connection was made within %1 seconds.").arg(connectTimeoutMs / 1000));
+            {.reason = tr("No connection was made within %1 seconds.").arg(connectTimeoutMs / 1000),
+             .problem = PortProblem::WrongPort,
+             .group = {},
+             .speedRefused = false});
     });
     m_port->setObjectName(QStringLiteral("MSComm1"));
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
@@ -92,6 +121,7 @@ GpsLink::GpsLink(platform::NativeName portName, QObject *parent, DrainWorker::St
         if (m_drainWaited != 0)
             m_handedOverWhileDraining = true;
         drainWhenHandedOver();
+        publish();
     });
 
     m_drainThread->setObjectName(QStringLiteral("drain"));
@@ -161,6 +191,7 @@ bool GpsLink::isConnecting() const
 void GpsLink::setBaudRate(qint32 baudRate)
 {
     m_baudRate = baudRate;
+    publish();
     // A closing port closes at the speed it had; a network link has no speed.
     if (!m_port->isOpen() || m_closing)
         return;
@@ -256,6 +287,35 @@ void GpsLink::cancelOpen()
     emit openFailed({});
 }
 
+void GpsLink::openAndTell()
+{
+    if (!open())
+        emit openFailed(openFailure());
+    else if (!isNetwork())
+        emit opened();
+    // A network link tells through its socket, at once or once it has connected.
+    publish();
+}
+
+void GpsLink::abandonOpen()
+{
+    if (isConnecting())
+        cancelOpen();
+    else if (m_socket)
+        delete std::exchange(m_socket, nullptr);
+    else if (m_port->isOpen())
+        m_port->close();
+    publish();
+}
+
+OpenFailure GpsLink::openFailure() const
+{
+    return {.reason = m_errorString,
+            .problem = m_openProblem,
+            .group = m_openGroup,
+            .speedRefused = m_speedRefused};
+}
+
 void GpsLink::socketFailed()
 {
     const QString reason = m_socket->errorString();
@@ -263,16 +323,22 @@ void GpsLink::socketFailed()
         m_connectTimeout->stop();
         // Deleted later: this runs inside the socket's own signal.
         std::exchange(m_socket, nullptr)->deleteLater();
-        if (m_inOpen)
-            m_errorString = reason;
-        else
-            emit openFailed(reason);
+        m_errorString = reason;
+        if (!m_inOpen)
+            emit openFailed(openFailure());
         return;
     }
     fail(reason);
 }
 
 void GpsLink::send(const QByteArray &bytes)
+{
+    m_given += bytes.size();
+    sendGiven(bytes);
+    publish();
+}
+
+void GpsLink::sendGiven(const QByteArray &bytes)
 {
     if (bytes.isEmpty() || !isOpen())
         return;
@@ -306,9 +372,20 @@ qint64 GpsLink::bytesToSend() const
         return m_socket->bytesToWrite();
     if (!m_port->isOpen())
         return 0;
-    // Not QSerialPort::bytesToWrite(): on Windows it adds the chunk it last handed to the
-    // system, which after a failure and a reopen is long gone.
-    return m_unconfirmed + qMax<qint64>(systemQueuedBytes(), 0) + m_heldBack.size();
+    return notHandedOver() + qMax<qint64>(systemQueuedBytes(), 0) + m_heldBack.size();
+}
+
+qint64 GpsLink::notHandedOver() const
+{
+#ifdef Q_OS_WIN
+    // Not QSerialPort::bytesToWrite(): it adds the chunk it last handed to the system, which
+    // after a failure and a reopen is long gone.
+    return m_unconfirmed;
+#else
+    // Qt tells of a chunk written only at the next chance to write, which a full line may
+    // never give: by then the chunk is in the system's queue, and counted there.
+    return m_port->bytesToWrite();
+#endif
 }
 
 void GpsLink::closeWhenSent()
@@ -344,10 +421,10 @@ void GpsLink::applyBaudRate()
     m_applyingSpeed = false;
     if (!taken) {
         const qint32 refused = std::exchange(m_baudRate, m_port->baudRate());
-        emit speedRefused(refused, m_port->errorString());
+        emit speedRefused(refused, m_baudRate, m_port->errorString());
     }
     const QByteArray held = std::exchange(m_heldBack, {});
-    send(held);
+    sendGiven(held);
 }
 
 void GpsLink::startDrain()
@@ -398,15 +475,18 @@ void GpsLink::giveUp()
         finishClosing(unsent, {});
         return;
     }
+    const bool purges = !isPseudoTerminal(m_port->handle());
     // Read before the purge, which empties the system's queue.
-    const qint64 queued = systemQueuedBytes();
+    const qint64 queued = purges ? systemQueuedBytes() : 0;
     const qint64 unsent =
-        queued < 0 ? unknownCount : m_unconfirmed + queued + std::exchange(m_heldBack, {}).size();
+        queued < 0 ? unknownCount : notHandedOver() + queued + std::exchange(m_heldBack, {}).size();
     m_speedChangePending = false;
     // clear() is tcflush(TCOFLUSH) here and PurgeComm(PURGE_TXABORT | PURGE_TXCLEAR) on
     // Windows, and empties Qt's own buffer: the drain returns, and close(), which puts back
-    // the old settings at once, garbles nothing that the line still held.
-    m_port->clear(QSerialPort::Output);
+    // the old settings at once, garbles nothing that the line still held. close() alone throws
+    // Qt's buffer away too.
+    if (purges)
+        m_port->clear(QSerialPort::Output);
     // A port that failed under clear() has been closed and told already.
     if (!m_closing)
         return;
@@ -431,7 +511,29 @@ void GpsLink::finishClosing(qint64 unsent, const QString &failure)
     m_drainWaited = 0;
     m_deadlineCheck->stop();
     m_closing = false;
+    publish();
     emit closed(unsent, failure);
+}
+
+GpsLink::Backlog GpsLink::backlog() const
+{
+    const QMutexLocker locker(&m_backlogLock);
+    return m_backlog;
+}
+
+void GpsLink::publish()
+{
+    const qint64 toSend = qMax<qint64>(bytesToSend(), 0);
+    const qint32 wireBaudRate =
+        m_port->isOpen() ? qMin(m_port->baudRate(), m_baudRate) : m_baudRate;
+    {
+        const QMutexLocker locker(&m_backlogLock);
+        m_backlog = {.given = m_given, .toSend = toSend, .wireBaudRate = wireBaudRate};
+    }
+    if (toSend == 0)
+        m_publishTimer->stop();
+    else if (!m_publishTimer->isActive())
+        m_publishTimer->start();
 }
 
 void GpsLink::fail(const QString &reason)
@@ -448,15 +550,17 @@ void GpsLink::fail(const QString &reason)
         std::exchange(m_socket, nullptr)->deleteLater();
     } else {
         const qint64 queued = systemQueuedBytes();
-        unsent = queued < 0 ? unknownCount : m_unconfirmed + queued + m_heldBack.size();
+        unsent = queued < 0 ? unknownCount : notHandedOver() + queued + m_heldBack.size();
         m_port->close();
     }
     m_speedChangePending = false;
     m_heldBack.clear();
-    if (m_closing)
+    if (m_closing) {
         finishClosing(unsent, reason);
-    else
+    } else {
+        publish();
         emit failed(reason, unsent);
+    }
 }
 
 qint64 GpsLink::systemQueuedBytes() const

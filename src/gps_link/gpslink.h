@@ -6,6 +6,7 @@
 #include "platform/nativename.h"
 
 #include <QDeadlineTimer>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +14,18 @@ class QAbstractSocket;
 class QSerialPort;
 class QThread;
 class QTimer;
+
+// Why an open failed, and what the user can do about it.
+struct OpenFailure
+{
+    // The system's reason; empty when the open was called off.
+    QString reason;
+    PortProblem problem = PortProblem::WrongPort;
+    // For a refused serial port: the group that may open it, and the account's standing.
+    PortGroup group;
+    // The serial port opened, but would not take the speed.
+    bool speedRefused = false;
+};
 
 // The one link to the receiver: a serial port at 4800 baud (or the speed chosen), 8 data bits,
 // no parity, 1 stop bit; or a TCP or UDP address (tcp://HOST:PORT, udp://HOST:PORT) that takes
@@ -33,6 +46,16 @@ public:
 
     // How long the bytes take on the line at the speed, 8N1.
     static qint64 transmitMs(qint64 bytes, qint32 baudRate = defaultBaudRate);
+
+    // What another thread may know of the link while it works on its own, read together: how
+    // many bytes send() has been given so far, how many of those are still to go out, and the
+    // speed they go at.
+    struct Backlog
+    {
+        qint64 given = 0;
+        qint64 toSend = 0;
+        qint32 wireBaudRate = defaultBaudRate;
+    };
 
     // The port's name as the user gave it, in the system's own form. `drainStep` stands in for
     // the system's drain, in tests.
@@ -72,6 +95,12 @@ public:
     bool isConnecting() const;
     // Stops a connection being made; openFailed() follows, with no reason.
     void cancelOpen();
+    // For a link that lives on a thread of its own: opens, and tells how it went through
+    // opened() or openFailed(), once.
+    void openAndTell();
+    // An open that is no longer wanted: a connection being made stops (openFailed() follows,
+    // with no reason) and a port that has opened closes again at once, untold.
+    void abandonOpen();
     bool speedWasRefused() const { return m_speedRefused; }
 
     // Queues the bytes in one piece; they leave while the event loop runs. A failure, now or
@@ -82,6 +111,8 @@ public:
     // What is still to go out: the bytes waiting in the port's own buffer, those handed to the
     // system in a write not yet complete, and those in the system's output queue.
     qint64 bytesToSend() const;
+    // Safe from any thread; kept current from the link's own thread.
+    Backlog backlog() const;
 
     // Closes the port once the system has drained everything sent to the wire; it never
     // blocks. Gives up by itself when the time on the line of what is still to go out plus
@@ -93,17 +124,19 @@ public:
     void giveUp();
 
     QString errorString() const { return m_errorString; }
+    OpenFailure openFailure() const;
     // After a failed open(): what the user can do about it.
     PortProblem openProblem() const { return m_openProblem; }
     // After a refused open(): the group that may open the device, and the account's standing.
     PortGroup openGroup() const { return m_openGroup; }
 
 signals:
-    // A network link has been opened, or could not be: `reason` is empty when it was cancelled.
+    // A network link has been opened, or could not be: an empty reason when it was cancelled.
+    // After openAndTell(), a serial port's open is told too.
     void opened();
-    void openFailed(const QString &reason);
-    // The open serial port would not take the speed; it goes on at its old one.
-    void speedRefused(qint32 baudRate, const QString &reason);
+    void openFailed(const OpenFailure &failure);
+    // The open serial port would not take the speed; it goes on at its old one, `kept`.
+    void speedRefused(qint32 baudRate, qint32 kept, const QString &reason);
     // The port failed while open, for example because the receiver went away, and has been
     // closed; `unsent` bytes had not gone out (unknownCount: some, but how many the system
     // would not say). Connect with a queued connection before showing anything modal. A
@@ -119,15 +152,19 @@ signals:
 
 private:
     bool openSocket();
+    void sendGiven(const QByteArray &bytes);
     void socketFailed();
     void applyBaudRate();
     void fail(const QString &reason);
     qint64 systemQueuedBytes() const;
+    // Bytes the port has taken that the system does not have yet.
+    qint64 notHandedOver() const;
     void drainWhenHandedOver();
     void startDrain();
     void drained(quint64 drainId, const QString &failure);
     void pollClosing();
     void finishClosing(qint64 unsent, const QString &failure);
+    void publish();
 
     platform::NativeName m_portName;
     qint32 m_baudRate = defaultBaudRate;
@@ -154,6 +191,12 @@ private:
     // Bytes queued since the port opened that the port has not yet reported written: its own
     // buffer and, on Windows, the chunk on its way to the system.
     qint64 m_unconfirmed = 0;
+    // Every byte send() was given, and the backlog as other threads last saw it.
+    qint64 m_given = 0;
+    mutable QMutex m_backlogLock;
+    Backlog m_backlog;
+    // Keeps the backlog current while the system's queue empties, which tells no one.
+    QTimer *m_publishTimer;
     QString m_errorString;
     PortProblem m_openProblem = PortProblem::WrongPort;
     PortGroup m_openGroup;

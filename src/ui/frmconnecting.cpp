@@ -5,8 +5,10 @@
 
 namespace {
 
-// A connection made sooner than this, as on a local network, shows no window.
-constexpr int quietMs = 500;
+// A connection made sooner than this, as on a local network, shows no window; nor does a
+// serial port that opens within a second, as every working one does.
+constexpr int quietNetworkMs = 500;
+constexpr int quietSerialMs = 1000;
 
 } // namespace
 
@@ -15,13 +17,16 @@ frmConnecting::frmConnecting(PortLife *port, QWidget *parent) : QProgressDialog(
     setObjectName(QStringLiteral("frmConnecting"));
     setWindowTitle(QString::fromLatin1(platform::applicationTitle));
     setWindowModality(Qt::WindowModal);
-    setLabelText(tr("Connecting to %1...").arg(port->hostAndPort()));
+    if (port->isNetwork())
+        setLabelText(tr("Connecting to %1...").arg(port->hostAndPort()));
+    else
+        setLabelText(tr("Opening %1...").arg(port->shownPortName()));
     setCancelButtonText(tr("Cancel"));
     setAutoClose(false);
     setAutoReset(false);
     // No steps to count: the bar only shows that Pindrel is waiting.
     setRange(0, 0);
-    setMinimumDuration(quietMs);
+    setMinimumDuration(port->isNetwork() ? quietNetworkMs : quietSerialMs);
     setValue(0);
     connect(this, &QProgressDialog::canceled, port, &PortLife::cancelOpen);
     // The timer that would show it later stops with it.

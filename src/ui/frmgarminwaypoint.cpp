@@ -109,7 +109,7 @@ frmGarminWaypoint::frmGarminWaypoint(Services services, QWidget *parent)
     : QMainWindow(parent), m_services(std::move(services)), m_choices(m_services.settingsFile),
       m_port(
           new PortLife(m_services.portName.isEmpty() ? m_choices.portName() : m_services.portName,
-                       this, m_services.drainStep)),
+                       this, m_services.drainStep, m_services.openWait)),
       m_closingPort(new frmClosingPort(m_port, this))
 {
     setObjectName(QStringLiteral("frmGarminWaypoint"));
@@ -142,9 +142,9 @@ void frmGarminWaypoint::connectPort()
                                          .arg(reason));
         },
         Qt::QueuedConnection);
-    connect(m_port, &PortLife::connecting, this, [this] { new frmConnecting(m_port, this); });
+    connect(m_port, &PortLife::opening, this, [this] { new frmConnecting(m_port, this); });
     // Told at once: the port has done all it will by then, and the closed() of a move comes
-    // first, from the event loop.
+    // first.
     connect(m_port, &PortLife::openFailed, this, &frmGarminWaypoint::portOpenFailed);
     connect(m_port, &PortLife::closed, this, &frmGarminWaypoint::portClosed, Qt::QueuedConnection);
     connect(m_port, &PortLife::ended, this, &frmGarminWaypoint::portEnded, Qt::QueuedConnection);
@@ -325,7 +325,7 @@ void frmGarminWaypoint::usePort(const QString &portName, qint32 baudRate)
 
 void frmGarminWaypoint::mnuOpenPort_Click()
 {
-    if (m_port->isOpen() || m_port->isConnecting()) {
+    if (m_port->isOpen() || m_port->isOpening()) {
         m_services.message(this, tr("Port Already Open!"));
         return;
     }
@@ -516,7 +516,7 @@ void frmGarminWaypoint::closeEvent(QCloseEvent *event)
 {
     // The window goes once the port has closed for good; the log stays open until the program
     // ends.
-    if (m_port->state() != PortLife::State::Ended && m_port->isOpen()) {
+    if (m_port->isOpen() || m_port->isOpening()) {
         event->ignore();
         end(Ending::Window);
         return;

@@ -83,7 +83,10 @@ frmWaypointFile::frmWaypointFile(const QString &filePath, PortLife &port, Waypoi
 
     connect(m_sender, &waypointfile::PacedSender::progressed, this, &frmWaypointFile::showProgress);
     connect(m_sender, &waypointfile::PacedSender::finished, this, &frmWaypointFile::sendDone);
-    connect(&m_port, &PortLife::failed, m_sender, &waypointfile::PacedSender::linkLost);
+    connect(&m_port, &PortLife::failed, m_sender,
+            [sender = m_sender](const QString &, const QString &, qint64 unsent) {
+                sender->linkLost(unsent);
+            });
     connect(m_progressTimer, &QTimer::timeout, this, &frmWaypointFile::showProgress);
     m_progressTimer->setInterval(progressInterval);
 

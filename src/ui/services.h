@@ -26,6 +26,8 @@ struct Services
     std::optional<qint32> baudRate = {};
     // Waits for the port's line to drain; empty for the system's own wait.
     DrainWorker::Step drainStep = {};
+    // Runs on the port's thread before each open; empty for none.
+    std::function<void()> openWait = {};
     // Asks for a file of waypoints to send; empty for the system's file dialog.
     std::function<QString(QWidget *parent)> chooseWaypointFile = {};
 };

@@ -66,11 +66,13 @@ void PacedSender::cancel()
         finish(Outcome::Cancelled);
 }
 
-void PacedSender::linkLost()
+void PacedSender::linkLost(qint64 unsent)
 {
     if (!m_sending)
         return;
-    if (m_next > 0 && !m_onTheWireUntil.hasExpired()) {
+    // The link's count is the surer: a port on a thread of its own may have failed before the
+    // time on the wire was even reckoned.
+    if (m_next > 0 && (unsent != 0 || !m_onTheWireUntil.hasExpired())) {
         m_sent = (m_next - 1) / m_times;
         emit progressed(m_sent, total());
     }

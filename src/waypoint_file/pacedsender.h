@@ -56,9 +56,10 @@ public:
     bool isSending() const { return m_sending; }
     // Stops before the next sentence; what has been handed over still goes out.
     void cancel();
-    // The link failed: stop, telling PortLost. A sentence still on its way then is not counted
-    // as sent: it may never have reached the receiver.
-    void linkLost();
+    // The link failed with `unsent` bytes not gone out (below 0: some, how many unknown): stop,
+    // telling PortLost. A sentence still on its way then is not counted as sent: it may never
+    // have reached the receiver.
+    void linkLost(qint64 unsent);
 
     // Whole waypoints handed over (each once or twice, as asked).
     qsizetype sent() const { return m_sent; }
