@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
+#include <optional>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -54,72 +54,6 @@ QString usage()
         .arg(GpsLink::firstSerialPortName());
 }
 
-// The options that Qt takes out of the arguments itself, in QGuiApplication's and
-// QApplication's constructors and in the X11 platform plugin. Qt reads each as `-name` or
-// `--name`, followed by its value where it has one; only -style and -stylesheet also take
-// `-name=value`.
-struct QtOption
-{
-    QLatin1String name;
-    bool hasValue;
-    bool takesEquals = false;
-};
-
-constexpr QtOption qtOptions[] = {
-    {QLatin1String("display"), true},
-    {QLatin1String("geometry"), true},
-    {QLatin1String("title"), true},
-    {QLatin1String("name"), true},
-    {QLatin1String("icon"), true},
-    {QLatin1String("visual"), true},
-    {QLatin1String("ncols"), true},
-    {QLatin1String("cmap"), false},
-    {QLatin1String("im"), true},
-    {QLatin1String("dialogs"), true},
-    {QLatin1String("nograb"), false},
-    {QLatin1String("dograb"), false},
-    {QLatin1String("sync"), false},
-    {QLatin1String("qwindowgeometry"), true},
-    {QLatin1String("qwindowtitle"), true},
-    {QLatin1String("qwindowicon"), true},
-    {QLatin1String("reverse"), false},
-    {QLatin1String("session"), true},
-    {QLatin1String("style"), true, true},
-    {QLatin1String("stylesheet"), true, true},
-    {QLatin1String("widgetcount"), false},
-    {QLatin1String("platform"), true},
-    {QLatin1String("platformpluginpath"), true},
-    {QLatin1String("platformtheme"), true},
-    {QLatin1String("plugin"), true},
-};
-
-// The arguments without Qt's own options, which the application object takes out later on.
-// A Qt option in a form that Qt would not read stays, to be refused like any unknown option.
-QStringList withoutQtOptions(const QStringList &arguments)
-{
-    QStringList kept;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        const auto taken =
-            std::find_if(std::begin(qtOptions), std::end(qtOptions), [&](const QtOption &option) {
-                if (!argument.startsWith(u'-'))
-                    return false;
-                const QStringView word =
-                    QStringView(argument).sliced(argument.startsWith(u"--") ? 2 : 1);
-                return word == option.name || (option.takesEquals && word.startsWith(option.name) &&
-                                               word.sliced(option.name.size()).startsWith(u'='));
-            });
-        if (i == 0 || taken == std::end(qtOptions)) {
-            kept << argument;
-            continue;
-        }
-        // Qt takes the next argument as the value, whatever it looks like.
-        if (taken->hasValue && !argument.contains(u'=') && i + 1 < arguments.size())
-            ++i;
-    }
-    return kept;
-}
-
 CommandLine tell(const QString &text, int exitStatus)
 {
     return {.run = false,
@@ -134,7 +68,17 @@ CommandLine tell(const QString &text, int exitStatus)
 // Turns --port's value, as the parser read it, back into the name the user gave.
 using NameFromText = platform::NativeName (*)(const QString &);
 
-CommandLine parseText(const QStringList &arguments, NameFromText portName)
+// Whether the application object has taken Qt's own options out of the arguments yet.
+enum class QtOptions
+{
+    Taken,
+    NotYetTaken,
+};
+
+// What the arguments ask for; nothing when Qt's options are not yet taken and some argument
+// could be one of them, so that only Qt can tell what is left.
+std::optional<CommandLine> parseText(const QStringList &arguments, NameFromText portName,
+                                     QtOptions qtOptions)
 {
     QCommandLineParser parser;
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
@@ -147,13 +91,25 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
     // Read as long options, so that -port is one name rather than four letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
-    const QStringList kept = withoutQtOptions(arguments);
+    const bool parsed = parser.parse(arguments);
+    if (qtOptions == QtOptions::NotYetTaken) {
+        // Qt reads every argument that begins with a dash, values and those after "--" too,
+        // and takes its options' values whatever they look like: any such argument that is not
+        // one of ours may change what the others mean.
+        const auto dashed = [](const QStringList &words) {
+            return std::any_of(words.begin(), words.end(),
+                               [](const QString &word) { return word.startsWith(u'-'); });
+        };
+        if (!parser.unknownOptionNames().isEmpty() || dashed(parser.values(port)) ||
+            dashed(parser.values(baud)) || dashed(parser.positionalArguments()))
+            return std::nullopt;
+    }
     const QString needsName =
         CommandLineWords::tr("The option --port needs a port's name.\n\n") + usage();
     // Told as an empty value is, rather than in the parser's own words.
-    if (kept.size() > 1 && (kept.last() == u"--port" || kept.last() == u"-port"))
+    if (arguments.size() > 1 && (arguments.last() == u"--port" || arguments.last() == u"-port"))
         return tell(needsName, usageErrorStatus);
-    if (!parser.parse(kept))
+    if (!parsed)
         return tell(parser.errorText() + QLatin1String("\n\n") + usage(), usageErrorStatus);
     if (parser.positionalArguments().size() > 1) {
         return tell(CommandLineWords::tr("Unexpected argument '%1'.")
@@ -188,18 +144,18 @@ CommandLine parseText(const QStringList &arguments, NameFromText portName)
         }
         baudRate = speed;
     }
-    return {.run = true,
-            .portName = chosen,
-            .text = {},
-            .exitStatus = 0,
-            .baudRate = baudRate,
-            .inDocuments = parser.isSet(documents),
-            .waypointFile = parser.positionalArguments().value(0)};
+    return CommandLine{.run = true,
+                       .portName = chosen,
+                       .text = {},
+                       .exitStatus = 0,
+                       .baudRate = baudRate,
+                       .inDocuments = parser.isSet(documents),
+                       .waypointFile = parser.positionalArguments().value(0)};
 }
 
-} // namespace
-
-CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
+// Reads the arguments as parseText() does, in the system's own form.
+std::optional<CommandLine> parseNames(const QList<platform::NativeName> &arguments,
+                                      QtOptions qtOptions)
 {
 #ifdef Q_OS_WIN
     // Wide characters are the system's own form: the text is the name.
@@ -207,8 +163,9 @@ CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
     for (const platform::NativeName &argument : arguments)
         text << argument.native();
     // Trimmed as the Serial Port window trims what is typed there.
-    return parseText(text,
-                     [](const QString &value) { return platform::NativeName(value.trimmed()); });
+    return parseText(
+        text, [](const QString &value) { return platform::NativeName(value.trimmed()); },
+        qtOptions);
 #else
     // Read with each byte as one character, so that --port's value comes back byte for byte.
     // Every option's name is ASCII, so any reading finds the same options; what is told to the
@@ -227,13 +184,30 @@ CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
             return platform::NativeName(text->trimmed());
         return platform::NativeName::fromNative(name.native().trimmed());
     };
-    CommandLine commandLine = parseText(bytes, fromBytes);
-    if (!commandLine.run)
-        return parseText(shown, fromBytes);
+    std::optional<CommandLine> commandLine = parseText(bytes, fromBytes, qtOptions);
+    if (commandLine && !commandLine->run)
+        return parseText(shown, fromBytes, qtOptions);
     // A file is opened by its name as the system spells it.
-    commandLine.waypointFile = QFile::decodeName(commandLine.waypointFile.toLatin1());
+    if (commandLine)
+        commandLine->waypointFile = QFile::decodeName(commandLine->waypointFile.toLatin1());
     return commandLine;
 #endif
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QList<platform::NativeName> &arguments)
+{
+    return *parseNames(arguments, QtOptions::Taken);
+}
+
+std::optional<CommandLine> answerBeforeQt(const QList<platform::NativeName> &arguments)
+{
+    std::optional<CommandLine> commandLine = parseNames(arguments, QtOptions::NotYetTaken);
+    // A run needs the application object anyway, which reads the arguments again.
+    if (commandLine && commandLine->run)
+        return std::nullopt;
+    return commandLine;
 }
 
 QList<platform::NativeName> commandLineArguments(int argc, char *argv[])
@@ -242,6 +216,11 @@ QList<platform::NativeName> commandLineArguments(int argc, char *argv[])
 #ifdef Q_OS_WIN
     Q_UNUSED(argc);
     Q_UNUSED(argv);
+    // Qt reads the wide command line too, and leaves out the options it has taken.
+    if (QCoreApplication::instance() != nullptr) {
+        const QStringList left = QCoreApplication::arguments();
+        return {left.begin(), left.end()};
+    }
     int count = 0;
     wchar_t **wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     for (int i = 0; wide != nullptr && i < count; ++i)
@@ -257,7 +236,10 @@ QList<platform::NativeName> commandLineArguments(int argc, char *argv[])
 int tellAndExit(const CommandLine &commandLine, int argc, char *argv[])
 {
 #ifdef Q_OS_WIN
-    QApplication app(argc, argv);
+    // Before the program's own application object, the message box needs one of its own.
+    std::optional<QApplication> app;
+    if (QCoreApplication::instance() == nullptr)
+        app.emplace(argc, argv);
     platform::showMessageBox(nullptr, commandLine.text.trimmed());
 #else
     Q_UNUSED(argc);

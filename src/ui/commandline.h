@@ -30,16 +30,24 @@ struct CommandLine
 // Exit status for a command line that could not be understood, as is usual for a misused command.
 inline constexpr int usageErrorStatus = 2;
 
-// Reads the arguments, the program's name first, and touches nothing else. Without --port the
-// port name is empty: the program runs on the port last chosen in its window.
+// Reads the arguments that the application object has left once it has taken Qt's own options,
+// the program's name first, and touches nothing else. Without --port the port name is empty: the
+// program runs on the port last chosen in its window.
 CommandLine parseCommandLine(const QList<platform::NativeName> &arguments);
 
-// The arguments that main() was given, before any application object exists, in the system's
-// own form: on Windows the wide command line, which holds names the ANSI code page cannot.
+// Reads the arguments as given, before any application object exists, which needs a display:
+// when none of them could be one of Qt's options, returns the help, the version or the mistake
+// they ask to be told. Nothing when they ask to run, or when only Qt can tell what they mean.
+std::optional<CommandLine> answerBeforeQt(const QList<platform::NativeName> &arguments);
+
+// The arguments in the system's own form: those that main() was given, or, once the application
+// object exists, those that it left. On Windows they come from the wide command line, which
+// holds names the ANSI code page cannot.
 QList<platform::NativeName> commandLineArguments(int argc, char *argv[]);
 
 // Prints the text, on standard error when the status is a failure; on Windows, where a program
-// with windows has no console, shows it in a message box instead. Returns the exit status.
+// with windows has no console, shows it in a message box instead, with an application object
+// of its own when there is none yet. Returns the exit status.
 int tellAndExit(const CommandLine &commandLine, int argc, char *argv[]);
 
 } // namespace ui
