@@ -445,7 +445,7 @@ void tst_GpsLink::openFailureLeavesThePortClosed()
     QVERIFY(!link.isOpen());
     QVERIFY(!link.isConnecting());
     QVERIFY(!link.errorString().isEmpty());
-    QCOMPARE(link.openProblem(), PortProblem::WrongPort);
+    QCOMPARE(link.openFailure().problem, PortProblem::WrongPort);
     QCOMPARE(link.speedWasRefused(), speed == 0);
     QCOMPARE(failed.size(), 0);
     // The port refused a speed is free again at once, at a speed it takes.

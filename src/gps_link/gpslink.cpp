@@ -103,11 +103,9 @@ GpsLink::GpsLink(platform::NativeName portName, QObject *parent, DrainWorker::St
     m_connectTimeout->setInterval(connectTimeoutMs);
     connect(m_connectTimeout, &QTimer::timeout, this, [this] {
         delete std::exchange(m_socket, nullptr);
-        emit openFailed(
-            {.reason = tr("No connection was made within %1 seconds.").arg(connectTimeoutMs / 1000),
-             .problem = PortProblem::WrongPort,
-             .group = {},
-             .speedRefused = false});
+        m_errorString =
+            tr("No connection was made within %1 seconds.").arg(connectTimeoutMs / 1000);
+        emit openFailed(openFailure());
     });
     m_port->setObjectName(QStringLiteral("MSComm1"));
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {

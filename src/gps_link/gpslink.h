@@ -124,11 +124,8 @@ public:
     void giveUp();
 
     QString errorString() const { return m_errorString; }
+    // After a failed open(): why, and what the user can do about it.
     OpenFailure openFailure() const;
-    // After a failed open(): what the user can do about it.
-    PortProblem openProblem() const { return m_openProblem; }
-    // After a refused open(): the group that may open the device, and the account's standing.
-    PortGroup openGroup() const { return m_openGroup; }
 
 signals:
     // A network link has been opened, or could not be: an empty reason when it was cancelled.
