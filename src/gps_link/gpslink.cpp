@@ -172,8 +172,7 @@ bool GpsLink::isOpen() const
 
 bool GpsLink::isNetwork() const
 {
-    const std::optional<QString> name = m_portName.toText();
-    return name && isNetworkName(*name);
+    return isNetworkName(m_portName);
 }
 
 QString GpsLink::hostAndPort() const

@@ -28,6 +28,12 @@ bool isNetworkName(const QString &portName)
            portName.startsWith(udpScheme, Qt::CaseInsensitive);
 }
 
+bool isNetworkName(const platform::NativeName &portName)
+{
+    const std::optional<QString> text = portName.toText();
+    return text && isNetworkName(*text);
+}
+
 std::optional<NetworkAddress> parseNetworkAddress(const QString &portName, QString *error)
 {
     if (!isNetworkName(portName)) {
@@ -94,8 +100,7 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString &portName, QStri
 
 QString shownPortName(const platform::NativeName &portName)
 {
-    const std::optional<QString> text = portName.toText();
-    return text && isNetworkName(*text) ? *text : platform::displayName(portName);
+    return isNetworkName(portName) ? *portName.toText() : platform::displayName(portName);
 }
 
 QString shownHostAndPort(const QString &shownName)

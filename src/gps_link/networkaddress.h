@@ -31,6 +31,8 @@ struct NetworkAddress
 
 // Whether the name asks for the network at all (tcp:// or udp://), well formed or not.
 bool isNetworkName(const QString &portName);
+// The same, of a name in the system's own form: one that is not text is a device's.
+bool isNetworkName(const platform::NativeName &portName);
 
 // The address in a network port name. A name that asks for the network but is malformed gives
 // nothing, and `error` says what is wrong with it.

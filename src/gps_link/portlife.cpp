@@ -63,8 +63,7 @@ platform::NativeName PortLife::chosenPortName() const
 
 bool PortLife::isNetwork() const
 {
-    const std::optional<QString> name = m_portName.toText();
-    return name && isNetworkName(*name);
+    return isNetworkName(m_portName);
 }
 
 QString PortLife::hostAndPort() const
